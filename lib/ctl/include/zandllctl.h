@@ -1,0 +1,272 @@
+// zandllctl: the controller control library of the Zan RAID adapters.
+//
+// Exports use C linkage and the Windows standard calling convention, return a
+// 32-bit BOOL (1 success, 0 failure) and leave the reason in the calling
+// thread's last error (DLLGetLastError). Numeric arguments are used by their
+// low byte. Result records are caller-owned buffers of fixed size; their
+// layouts below are at the same time the driver's wire format.
+#ifndef ZANDLLCTL_H
+#define ZANDLLCTL_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "zanbytes.h"
+
+#if defined(_WIN32)
+#define ZANAPI __stdcall
+#else
+#define ZANAPI
+#endif
+
+#if defined(ZANDLLCTL_BUILD) && !defined(_WIN32)
+#define ZANEXPORT __attribute__((visibility("default")))
+#else
+#define ZANEXPORT
+#endif
+
+namespace zan {
+
+using BOOL32 = std::int32_t;
+
+// ---- Library error codes (DLLGetLastError) --------------------------------
+inline constexpr std::uint32_t DLL_ERROR_ARGUMENT = 0x00000010;
+inline constexpr std::uint32_t DLL_ERROR_STATE_REFUSED = 0x00000020;
+inline constexpr std::uint32_t DLL_ERROR_PARITY_MAKING_RUNNING = 0x00000021;
+inline constexpr std::uint32_t DLL_ERROR_CONSISTENCY_CHECK_RUNNING = 0x00000022;
+inline constexpr std::uint32_t DLL_ERROR_GROUP_NOT_DEFINED = 0x00000040;
+inline constexpr std::uint32_t DLL_ERROR_INTERNAL = 0x00000100;
+inline constexpr std::uint32_t DLL_ERROR_SYSTEM = 0x00000200;
+inline constexpr std::uint32_t DLL_ERROR_DRIVER_FAILURE = 0x00001000;
+inline constexpr std::uint32_t DLL_ERROR_DRIVER_REFUSED = 0x00002000;
+inline constexpr std::uint32_t DLL_ERROR_MUTEX = 0x00004000;
+inline constexpr std::uint32_t DLL_ERROR_IOCTL_BUSY = 0x00008000;
+inline constexpr std::uint32_t DLL_ARG_ERROR_NO_SUCH_CONTROLLER = 0x00010000;
+inline constexpr std::uint32_t DLL_ARG_ERROR_CONTNO = 0x00020000;
+inline constexpr std::uint32_t DLL_ARG_ERROR_PRIORITY = 0x00040000;
+inline constexpr std::uint32_t DLL_ARG_ERROR_GROUPNO = 0x00080000;
+inline constexpr std::uint32_t DLL_ARG_ERROR_NULL = 0x00100000;
+inline constexpr std::uint32_t DLL_ARG_ERROR_CONFIGLD = 0x00200000;
+inline constexpr std::uint32_t DLL_ARG_ERROR_HDDNO = 0x00400000;
+inline constexpr std::uint32_t DLL_ARG_ERROR_BUZZER = 0x00800000;
+inline constexpr std::uint32_t DLL_ARG_ERROR_LOGINDEX = 0x01000000;
+inline constexpr std::uint32_t DLL_ARG_ERROR_NVOFFSET = 0x02000000;
+inline constexpr std::uint32_t DLL_ARG_ERROR_SIZESPEC = 0x04000000;
+inline constexpr std::uint32_t DLL_ARG_ERROR_GLIST_PREVENTLIMIT = 0x08000000;
+inline constexpr std::uint32_t DLL_ERROR_PASSED_UP = 0x10000000;
+
+// ---- Limits ----------------------------------------------------------------
+inline constexpr int MAX_CONTROLLERS = 4;
+inline constexpr int MAX_GROUPS = 12; // logical drives 0-11 in adapter records
+inline constexpr int MAX_HDDS = 12;   // physical drives 0-11 in adapter records
+inline constexpr std::uint8_t ABSENT = 0xFF;
+
+// ---- Records ---------------------------------------------------------------
+
+// RaidStatus: the state of every logical and physical drive of an adapter.
+struct RaidStatus {
+    u8 reserved0[10];
+    le16 status;
+    u8 ld_state[MAX_GROUPS];     // logical-drive state, 0xFF = not defined
+    u8 ld_state2[MAX_GROUPS];    // second per-logical-drive byte, same codes
+    u8 hdd_state[MAX_HDDS];      // physical-drive state, 0xFF = no drive
+    le32 event_log_position;     // index 0-4095 of the next event-log entry
+    u8 reserved52[20];
+    u8 battery_status;           // 0xFF = no battery or battery failed
+    u8 reserved73[27];
+};
+static_assert(sizeof(RaidStatus) == 100);
+static_assert(offsetof(RaidStatus, status) == 10);
+static_assert(offsetof(RaidStatus, ld_state) == 12);
+static_assert(offsetof(RaidStatus, ld_state2) == 24);
+static_assert(offsetof(RaidStatus, hdd_state) == 36);
+static_assert(offsetof(RaidStatus, event_log_position) == 48);
+static_assert(offsetof(RaidStatus, battery_status) == 72);
+
+// ContInfo: identity, versions, PCI location, memory and settings of an adapter.
+struct ContInfo {
+    u8 controller_id;
+    u8 reserved1[9];
+    le16 status;
+    u8 pci_bus;
+    u8 pci_device;
+    u8 revision;
+    u8 reserved15[5];
+    char driver_version[8];      // not zero-terminated
+    u8 reserved28[16];
+    le32 total_memory_mb;
+    le32 cache_size_mb;
+    le32 write_cache_size_mb;
+    le16 rebuild_priority_idle;  // 1 High, 2 Middle, 3 Low
+    le16 rebuild_priority_busy;
+    le16 patrol_read_delay;      // 1 High, 2 Middle, 3 Low
+    u8 buzzer;                   // 0 off, 1 on
+    u8 reserved63[3];
+    char model_name[8];          // not zero-terminated
+    char general_revision[4];    // firmware revision, not zero-terminated
+    u8 port_number;              // filled in by the library
+    u8 driver_kind;              // filled in by the library
+    u8 reserved80[4];
+};
+static_assert(sizeof(ContInfo) == 84);
+static_assert(offsetof(ContInfo, status) == 10);
+static_assert(offsetof(ContInfo, pci_bus) == 12);
+static_assert(offsetof(ContInfo, pci_device) == 13);
+static_assert(offsetof(ContInfo, revision) == 14);
+static_assert(offsetof(ContInfo, driver_version) == 20);
+static_assert(offsetof(ContInfo, total_memory_mb) == 44);
+static_assert(offsetof(ContInfo, cache_size_mb) == 48);
+static_assert(offsetof(ContInfo, write_cache_size_mb) == 52);
+static_assert(offsetof(ContInfo, rebuild_priority_idle) == 56);
+static_assert(offsetof(ContInfo, rebuild_priority_busy) == 58);
+static_assert(offsetof(ContInfo, patrol_read_delay) == 60);
+static_assert(offsetof(ContInfo, buzzer) == 62);
+static_assert(offsetof(ContInfo, model_name) == 66);
+static_assert(offsetof(ContInfo, general_revision) == 74);
+static_assert(offsetof(ContInfo, port_number) == 78);
+static_assert(offsetof(ContInfo, driver_kind) == 79);
+
+// ContPara: further adapter parameters (READ BUFFER mode 1, buffer id 0xA0).
+struct ContPara {
+    u8 reserved0[42];
+    char boot_firmware_revision[22]; // zero-terminated
+    u8 processor_revision[4];
+    u8 reserved68;
+    u8 adapter_version;
+    u8 reserved70[22];
+    u8 sas_address[8];
+    char flash_rom1_revision[4];
+    char flash_rom2_revision[4];
+    u8 flash_rom_state;          // high nibble start bank, bit 0/1 ROM #1/#2 checksum good
+    u8 reserved109[147];
+};
+static_assert(sizeof(ContPara) == 256);
+static_assert(offsetof(ContPara, boot_firmware_revision) == 42);
+static_assert(offsetof(ContPara, processor_revision) == 64);
+static_assert(offsetof(ContPara, adapter_version) == 69);
+static_assert(offsetof(ContPara, sas_address) == 92);
+static_assert(offsetof(ContPara, flash_rom1_revision) == 100);
+static_assert(offsetof(ContPara, flash_rom2_revision) == 104);
+static_assert(offsetof(ContPara, flash_rom_state) == 108);
+
+// One member entry of a logical drive.
+struct MemberEntry {
+    u8 hdd;                      // physical-drive number
+    u8 role;                     // 0 data drive, 2 group hot spare, 3 spare in use
+    u8 reserved2[3];
+    u8 position;                 // position shown after the role (D2, S0)
+};
+static_assert(sizeof(MemberEntry) == 6);
+static_assert(offsetof(MemberEntry, position) == 5);
+
+// LogicalDriveInfo: one logical drive (also a restorable configuration).
+struct LogicalDriveInfo {
+    u8 controller_id;
+    u8 group;
+    u8 reserved2[8];
+    le16 status;
+    u8 member_count;             // 0-12
+    MemberEntry members[12];
+    u8 hot_spare_mode;           // 0 Global, 1 Group, 2 None
+    u8 raid_level;               // 0, 1, 5, 80
+    u8 reserved87;
+    le32 stripe_size;            // 512-byte blocks: 0, 128, 256, 512, 1024
+    u8 sub_group_count;
+    u8 reserved93;
+    u8 auto_rebuild;             // 0 Enabled, 1 Disabled
+    u8 rebuild_state;            // 0 Not Needed, 1 Needed, 2 Executing
+    u8 maintenance_state;        // 0 none, 1 consistency check, 2 parity making
+    u8 progress;                 // percent
+    u8 force_state_change;       // 0 None, 1 forced
+    u8 reserved99[9];
+    le32 operation_error_count;
+    u8 reserved112[9];
+    u8 read_cache;               // 0 RA, 1 NORA
+    u8 reserved122[7];
+    u8 write_cache;              // 0 WB, 1 WT
+    u8 reserved130[50];
+    le32 size_mb;
+    u8 reserved184[48];
+};
+static_assert(sizeof(LogicalDriveInfo) == 232);
+static_assert(offsetof(LogicalDriveInfo, status) == 10);
+static_assert(offsetof(LogicalDriveInfo, member_count) == 12);
+static_assert(offsetof(LogicalDriveInfo, members) == 13);
+static_assert(offsetof(LogicalDriveInfo, hot_spare_mode) == 85);
+static_assert(offsetof(LogicalDriveInfo, raid_level) == 86);
+static_assert(offsetof(LogicalDriveInfo, stripe_size) == 88);
+static_assert(offsetof(LogicalDriveInfo, sub_group_count) == 92);
+static_assert(offsetof(LogicalDriveInfo, auto_rebuild) == 94);
+static_assert(offsetof(LogicalDriveInfo, rebuild_state) == 95);
+static_assert(offsetof(LogicalDriveInfo, maintenance_state) == 96);
+static_assert(offsetof(LogicalDriveInfo, progress) == 97);
+static_assert(offsetof(LogicalDriveInfo, force_state_change) == 98);
+static_assert(offsetof(LogicalDriveInfo, operation_error_count) == 108);
+static_assert(offsetof(LogicalDriveInfo, read_cache) == 121);
+static_assert(offsetof(LogicalDriveInfo, write_cache) == 129);
+static_assert(offsetof(LogicalDriveInfo, size_mb) == 180);
+
+// PhysicalDriveInfo: one physical drive.
+struct PhysicalDriveInfo {
+    u8 controller_id;
+    u8 hdd;
+    u8 reserved2[8];
+    le16 status;
+    u8 reserved12[2];
+    char vendor[8];
+    char product[16];
+    char revision[4];
+    u8 group;                    // logical drive the drive belongs to (class 0)
+    u8 drive_class;              // 0 Member Use ... 5 Restore Candidate
+    le32 size_mb;
+    u8 reserved48[4];
+    le32 medium_error_count;     // 0xFFFFFFFF = not available
+    u8 reserved56[8];
+    char inquiry_text[40];
+    u8 reserved104[3];
+    u8 link;                     // 7 1.5Gbps, 8 3.0Gbps, 0xFE link error, 0xFF PHY disabled
+    u8 smart;                    // 0 None, 4 Received
+    u8 bad_spot_state;           // 0 None, 6 Exist, 0x16 Over
+    le16 bad_spot_count;
+    u8 reserved112[12];
+};
+static_assert(sizeof(PhysicalDriveInfo) == 124);
+static_assert(offsetof(PhysicalDriveInfo, status) == 10);
+static_assert(offsetof(PhysicalDriveInfo, vendor) == 14);
+static_assert(offsetof(PhysicalDriveInfo, product) == 22);
+static_assert(offsetof(PhysicalDriveInfo, revision) == 38);
+static_assert(offsetof(PhysicalDriveInfo, group) == 42);
+static_assert(offsetof(PhysicalDriveInfo, drive_class) == 43);
+static_assert(offsetof(PhysicalDriveInfo, size_mb) == 44);
+static_assert(offsetof(PhysicalDriveInfo, medium_error_count) == 52);
+static_assert(offsetof(PhysicalDriveInfo, inquiry_text) == 64);
+static_assert(offsetof(PhysicalDriveInfo, link) == 107);
+static_assert(offsetof(PhysicalDriveInfo, smart) == 108);
+static_assert(offsetof(PhysicalDriveInfo, bad_spot_state) == 109);
+static_assert(offsetof(PhysicalDriveInfo, bad_spot_count) == 110);
+
+} // namespace zan
+
+// ---- Exports ---------------------------------------------------------------
+extern "C" {
+
+// Start and end, errors and debug log.
+ZANEXPORT zan::BOOL32 ZANAPI initContData(int flag);
+ZANEXPORT zan::BOOL32 ZANAPI finContData(void);
+ZANEXPORT std::uint32_t ZANAPI DLLGetLastError(void);
+ZANEXPORT zan::BOOL32 ZANAPI DLLSetDebugLevel(int level);
+ZANEXPORT zan::BOOL32 ZANAPI DebugOn(const char* path);
+ZANEXPORT zan::BOOL32 ZANAPI getDLLVersionSize(int* size);
+ZANEXPORT zan::BOOL32 ZANAPI getDLLVersion(char* buffer, unsigned int size);
+
+// Information.
+ZANEXPORT zan::BOOL32 ZANAPI getContNum(std::uint8_t* count);
+ZANEXPORT zan::BOOL32 ZANAPI getContInfo(int CONTno, zan::ContInfo* info);
+ZANEXPORT zan::BOOL32 ZANAPI getContPara(int CONTno, zan::ContPara* para);
+ZANEXPORT zan::BOOL32 ZANAPI getRaidStatus(int CONTno, zan::RaidStatus* status);
+ZANEXPORT zan::BOOL32 ZANAPI getLogicalDriveInfo(int CONTno, int GROUPno, zan::LogicalDriveInfo* info);
+ZANEXPORT zan::BOOL32 ZANAPI getPhysicalDriveInfo(int CONTno, int HDDno, zan::PhysicalDriveInfo* info);
+
+} // extern "C"
+
+#endif

@@ -1,0 +1,30 @@
+// Control of a simulated machine: creating roots from scenarios and injecting
+// the faults the programs must react to. Each call returns an empty string on
+// success or a message that says what went wrong.
+#ifndef SIM_CONTROL_H
+#define SIM_CONTROL_H
+
+#include <cstdint>
+#include <string>
+
+namespace sim {
+
+// The demo scenario compiled into the tools (the embedded default).
+const std::string& demo_scenario();
+
+// Creates the root anew from a scenario text: the adapters' state and the
+// registry's SCSI port keys. An existing root is replaced.
+[[nodiscard]] std::string create_root(const std::string& root, const std::string& scenario_text);
+
+// Faults of the adapter on SCSI port `port` of the root sim::root_dir().
+[[nodiscard]] std::string inject_busy(int port, std::uint32_t count);
+[[nodiscard]] std::string inject_status(int port, std::uint16_t status, std::uint32_t count);
+[[nodiscard]] std::string set_silent(int port, bool silent);
+
+// Number of control requests the adapter on `port` has answered since the
+// root was created, busy answers included.
+[[nodiscard]] std::string request_count(int port, std::uint64_t& count);
+
+} // namespace sim
+
+#endif

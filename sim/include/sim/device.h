@@ -1,0 +1,30 @@
+// The simulated devices as the hosted device facility reaches them: the
+// adapters' SCSI port devices (and, later, disks and volumes of the storage
+// stack).
+#ifndef SIM_DEVICE_H
+#define SIM_DEVICE_H
+
+#include <cstdint>
+
+namespace sim {
+
+struct device_ref {
+    enum class kind { scsi_port };
+    kind type = kind::scsi_port;
+    int number = -1; // port number for kind::scsi_port
+};
+
+// Resolves a device path of the simulated machine. Returns 0 on success or a
+// Windows error code (2 when no simulated device answers to the path).
+[[nodiscard]] std::uint32_t open_device(const char* path, device_ref& out);
+
+// One DeviceIoControl on an opened device, as the driver answers it. Returns 0
+// when the call succeeds (the answer is in `out`) or the Windows error code
+// with which the call fails.
+[[nodiscard]] std::uint32_t device_control(const device_ref& device, std::uint32_t code, const void* in,
+                                           std::uint32_t in_size, void* out, std::uint32_t out_size,
+                                           std::uint32_t* returned);
+
+} // namespace sim
+
+#endif
