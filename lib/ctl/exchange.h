@@ -1,0 +1,59 @@
+// The request exchange shared by every sender of control envelopes: fill the
+// SRB_IO_CONTROL header, send the buffer with IOCTL_SCSI_MINIPORT, and repeat
+// on busy and failure answers under the sender's retry rule.
+#ifndef ZAN_EXCHANGE_H
+#define ZAN_EXCHANGE_H
+
+#include <cstdint>
+#include <span>
+
+#include "plat/device.h"
+#include "zanioctl.h"
+
+namespace zan {
+
+struct retry_rule {
+    std::uint32_t failure_attempts;  // attempts ending in a failure status before giving up
+    std::uint32_t busy_limit;        // busy answers tolerated; one more ends the exchange
+    std::uint32_t pause_ms;          // pause after a busy or failure answer
+    bool failure_status_is_final;    // IOC_STATUS_FAILURE ends the exchange at once
+};
+
+struct sender_profile {
+    const u8 (&signature)[8];
+    std::uint32_t timeout_seconds;
+    retry_rule rule;
+};
+
+// The controller control library: 5 attempts, 350 busy answers, 5 ms pauses,
+// IOC_STATUS_FAILURE final; a busy answer restarts the attempt count.
+inline constexpr sender_profile LIBRARY_SENDER = {SIGNATURE_CONTROL, 10, {5, 350, 5, true}};
+
+enum class exchange_end {
+    good,               // status word 0
+    send_failed,        // DeviceIoControl failed; os_error holds the reason
+    failure_status,     // IOC_STATUS_FAILURE answered and final
+    attempts_exhausted, // failure statuses until the attempt limit
+    busy_limit,         // busy answers beyond the limit
+};
+
+struct exchange_result {
+    exchange_end end;
+    std::uint16_t status;    // the last status word read
+    std::uint32_t os_error;  // for send_failed
+    std::uint32_t sends;     // DeviceIoControl calls made
+};
+
+// Writes the envelope header for `control_code` with record length `length`
+// at the start of `buffer` (which holds header and record).
+void fill_envelope(std::span<std::uint8_t> buffer, const sender_profile& sender, std::uint32_t control_code,
+                   std::uint32_t length);
+
+// Sends `buffer` (header and record) on the open device until the rule ends
+// the exchange. The status word is read at `status_offset` of the record.
+[[nodiscard]] exchange_result run_exchange(plat::device& device, std::span<std::uint8_t> buffer,
+                                           std::uint32_t status_offset, const retry_rule& rule);
+
+} // namespace zan
+
+#endif

@@ -1,0 +1,38 @@
+// What every export does on entry, and the shared argument checks.
+#ifndef ZAN_EXPORT_SUPPORT_H
+#define ZAN_EXPORT_SUPPORT_H
+
+#include <cstdint>
+
+namespace zan {
+
+// Makes sure the calling thread is attached (where the platform gives no
+// thread-attach notice of its own); implemented by the build's entry module.
+void attach_calling_thread();
+
+// Entry of an export that resets the caller's last error.
+void enter_export();
+
+// Exports use numeric arguments by their low byte.
+constexpr std::uint8_t low_byte(int value)
+{
+    return static_cast<std::uint8_t>(value & 0xFF);
+}
+
+// Stores a failure with its error entry (and the called inner step, if any).
+void export_failed(const char* funcname, int place, std::uint32_t code);
+
+// A failed inner step: stores its error OR 0x10000000 with an error entry.
+void inner_failed(const char* funcname, int place);
+
+// Argument checks. Each returns true when the argument passes; otherwise the
+// argument error is stored and logged and the export returns 0.
+[[nodiscard]] bool check_controller(const char* funcname, std::uint8_t controller);
+[[nodiscard]] bool check_controller_range(const char* funcname, std::uint8_t controller);
+[[nodiscard]] bool check_group(const char* funcname, std::uint8_t group);
+[[nodiscard]] bool check_drive(const char* funcname, std::uint8_t drive);
+[[nodiscard]] bool check_pointer(const char* funcname, const void* pointer);
+
+} // namespace zan
+
+#endif
