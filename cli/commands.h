@@ -1,0 +1,27 @@
+// The command table of zancli and the command routines it starts.
+#ifndef CLI_COMMANDS_H
+#define CLI_COMMANDS_H
+
+#include <string_view>
+
+#include "frame.h"
+
+namespace cli {
+
+struct command_entry {
+    std::string_view keyword; // normalised form of the command argument
+    command_fn run;
+};
+
+// The entry whose keyword equals the normalised command argument (the first
+// one, searching from the front), or nullptr.
+[[nodiscard]] const command_entry* find_command(std::string_view argument);
+
+// Command routines of the frame itself.
+void command_adapter_count(frame& context, int argc, const char* const* argv);
+void command_version(frame& context, int argc, const char* const* argv);
+void command_usage(frame& context, int argc, const char* const* argv);
+
+} // namespace cli
+
+#endif

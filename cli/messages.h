@@ -1,0 +1,82 @@
+// Every text zancli prints, in one place. Texts with conversions are printf
+// formats for cli::format / cli::sayf.
+#ifndef CLI_MESSAGES_H
+#define CLI_MESSAGES_H
+
+namespace cli::msg {
+
+// Start-up and dispatch.
+inline constexpr char wrong_parameters[] = "Fatal error - zancli invoked with wrong parameters.";
+inline constexpr char not_supported[] = "%s param is not supported.";
+inline constexpr char dll_initialize_error[] = "DLL initialize error.";
+inline constexpr char already_started[] = "Fatal error - The CLI tool has already started.";
+inline constexpr char competition[] =
+    "Fatal error - The competition with another application occurred.\n"
+    "Please execute it after opening the interval.";
+
+// Option parsing and selections.
+inline constexpr char invalid_input[] = "Invalid input at or near token %s.";
+inline constexpr char no_adapter[] = "Fatal error - There is no Adapter.";
+inline constexpr char specified_not_exist[] = "Fatal error - The specified %s: %d doesn't exist.";
+inline constexpr char adapter_specified_not_exist[] = "Fatal error - Adapter %d-The specified %s: %d doesn't exist.";
+inline constexpr char no_virtual_drive[] = "Fatal error - Adapter %d: There is no Virtual Drive.";
+inline constexpr char object_adapter[] = "Adapter";
+inline constexpr char object_virtual_drives[] = "Virtual Drives";
+
+// Library error report.
+inline constexpr char adapter_detected_error[] =
+    "The error was detected as an Adapter %d.\nPlease ascertain the situation.";
+inline constexpr char detected_error[] = "The error was detected as an Adapter.\nPlease ascertain the situation.";
+inline constexpr char adapter_cannot_execute[] =
+    "Adapter %d: The specified operation cannot be executed.\nPlease ascertain the situation.";
+inline constexpr char cannot_execute[] = "The specified operation cannot be executed.\nPlease ascertain the situation.";
+inline constexpr char internal_error[] = "Fatal error - Internal error -0x%d000%08x.";
+inline constexpr char information_abnormal[] = "Fatal error - Adapter %d: DLL information is abnormal.";
+
+// Confirmation prompts.
+inline constexpr char confirm_generic[] = "Is it executed?(Y/N)?";
+inline constexpr char confirm_delete[] = "Is the delete executed?(Y/N)?";
+inline constexpr char confirm_online[] = "Is the online executed?(Y/N)?";
+inline constexpr char confirm_offline[] = "Is the offline executed?(Y/N)?";
+inline constexpr char confirm_remove_hot_spare[] = "Is the removing of Hot Spare executed?(Y/N)?";
+
+// The simple commands.
+inline constexpr char adapter_count[] = "Adapter Count: %d.";
+inline constexpr char banner[] = "    Meridan RAID Adapter Command Line Tool Ver %s\n"
+                                 "    Copyright (C) 2009 Meridan. All rights reserved.";
+inline constexpr char usage[] =
+    "zancli -AdpAllInfo -aN|-a0,1,2|-aALL\n"
+    "zancli -AdpCount\n"
+    "zancli -AdpAutoRbld -Enbl|-Dsbl|-Dsply -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL\n"
+    "zancli -AdpPRSetDelay -High|-Middle|-Low -aN|-a0,1,2|-aALL\n"
+    "zancli -CfgLDAdd -R0|-R1|-R5[0:0,1:1,...N:N] {-WT|-WB} {-NORA|-RA} {-afterLdx} -aN\n"
+    "zancli -CfgSpanADD -R10 -Array0[0:0,1:1,...N:N] -Array1[0:0,1:1,...N:N] [-Arrayx[0:0,1:1,...N:N]] "
+    "{-WT|-WB} {-NORA|-RA} {-afterLdx} -aN\n"
+    "zancli -CfgLDDel -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL\n"
+    "zancli -LDInfo -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL\n"
+    "zancli -LDSetProp -WT|-WB|-NORA|-RA -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL\n"
+    "zancli -LDGetProp -Cache -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL\n"
+    "zancli -LDCC -Start|-Abort|-ShowProg|-ProgDsply -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL\n"
+    "zancli -LDPDInfo -aN|-a0,1,2|-aALL\n"
+    "zancli -LDGetNum -aN|-a0,1,2|-aALL\n"
+    "zancli -PDInfo -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL\n"
+    "zancli -PDOnline -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL\n"
+    "zancli -PDOffline -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL\n"
+    "zancli -PDHSP -Set|-Rmv -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL\n"
+    "zancli -PDRbld -Start|-ShowProg|-ProgDsply -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL\n"
+    "zancli -PDGetNum -aN|-a0,1,2|-aALL\n"
+    "zancli -PDList -aN|-a0,1,2|-aALL\n"
+    "zancli -v\n"
+    "zancli -h|-Help|?\n"
+    "zancli -PDRbldPrrty -Idle|-Busy -High|-Middle|-Low -aN|-a0,1,2|-aALL\n"
+    "zancli -LDParity -Start|-Abort|-ShowProg|-ProgDsply -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL\n"
+    "zancli -LDRstrDrvList -aN|-a0,1,2|-aALL\n"
+    "zancli -LDRstr -Rstr|-Del -SLx {-DLx} {-WCache} {-RCache} -aN\n"
+    "zancli -LDRstrDrvInfo -Lx -aN\n"
+    "zancli -LDBadSpot -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL\n"
+    "zancli -AdpFwFlash -fFileName {-NoVerChk} {-VerDown} -aN|-a0,1,2|-aALL\n"
+    "zancli -PDLocate -Active|-Passive -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL\n";
+
+} // namespace cli::msg
+
+#endif

@@ -1,0 +1,60 @@
+#include "output.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include <plat/console.h>
+
+namespace cli {
+
+namespace {
+
+output_sink current_sink = plat::console_write;
+
+std::string vformat(const char* format, std::va_list args)
+{
+    std::va_list sizing;
+    va_copy(sizing, args);
+    const int length = std::vsnprintf(nullptr, 0, format, sizing);
+    va_end(sizing);
+    if (length <= 0) return {};
+    std::string text(static_cast<std::size_t>(length), '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, args);
+    return text;
+}
+
+} // namespace
+
+std::string format(const char* format, ...)
+{
+    std::va_list args;
+    va_start(args, format);
+    std::string text = vformat(format, args);
+    va_end(args);
+    return text;
+}
+
+void say(std::string_view message)
+{
+    std::string line(message);
+    line += '\n';
+    current_sink(line);
+}
+
+void sayf(const char* format, ...)
+{
+    std::va_list args;
+    va_start(args, format);
+    const std::string text = vformat(format, args);
+    va_end(args);
+    say(text);
+}
+
+output_sink set_output_sink(output_sink sink)
+{
+    const output_sink previous = current_sink;
+    current_sink = sink;
+    return previous;
+}
+
+} // namespace cli
