@@ -1,0 +1,133 @@
+#!/usr/bin/env bats
+# zancli's frame: dispatch, the simple commands, the exit statuses, the
+# single-instance lock and a busy adapter at start-up.
+
+setup() {
+    export ZAN_ROOT="$BATS_TEST_TMPDIR/root"
+    "$ZAN_BIN/zansim" create "$ZAN_SOURCE/sim/scenarios/demo" >/dev/null
+}
+
+usage_text() {
+    cat <<'USAGE'
+zancli -AdpAllInfo -aN|-a0,1,2|-aALL
+zancli -AdpCount
+zancli -AdpAutoRbld -Enbl|-Dsbl|-Dsply -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
+zancli -AdpPRSetDelay -High|-Middle|-Low -aN|-a0,1,2|-aALL
+zancli -CfgLDAdd -R0|-R1|-R5[0:0,1:1,...N:N] {-WT|-WB} {-NORA|-RA} {-afterLdx} -aN
+zancli -CfgSpanADD -R10 -Array0[0:0,1:1,...N:N] -Array1[0:0,1:1,...N:N] [-Arrayx[0:0,1:1,...N:N]] {-WT|-WB} {-NORA|-RA} {-afterLdx} -aN
+zancli -CfgLDDel -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
+zancli -LDInfo -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
+zancli -LDSetProp -WT|-WB|-NORA|-RA -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
+zancli -LDGetProp -Cache -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
+zancli -LDCC -Start|-Abort|-ShowProg|-ProgDsply -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
+zancli -LDPDInfo -aN|-a0,1,2|-aALL
+zancli -LDGetNum -aN|-a0,1,2|-aALL
+zancli -PDInfo -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
+zancli -PDOnline -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
+zancli -PDOffline -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
+zancli -PDHSP -Set|-Rmv -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
+zancli -PDRbld -Start|-ShowProg|-ProgDsply -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
+zancli -PDGetNum -aN|-a0,1,2|-aALL
+zancli -PDList -aN|-a0,1,2|-aALL
+zancli -v
+zancli -h|-Help|?
+zancli -PDRbldPrrty -Idle|-Busy -High|-Middle|-Low -aN|-a0,1,2|-aALL
+zancli -LDParity -Start|-Abort|-ShowProg|-ProgDsply -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
+zancli -LDRstrDrvList -aN|-a0,1,2|-aALL
+zancli -LDRstr -Rstr|-Del -SLx {-DLx} {-WCache} {-RCache} -aN
+zancli -LDRstrDrvInfo -Lx -aN
+zancli -LDBadSpot -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
+zancli -AdpFwFlash -fFileName {-NoVerChk} {-VerDown} -aN|-a0,1,2|-aALL
+zancli -PDLocate -Active|-Passive -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
+
+USAGE
+}
+
+@test "no argument: wrong parameters, status -1" {
+    run "$ZAN_BIN/zancli"
+    [ "$status" -eq 255 ]
+    [ "$output" = "Fatal error - zancli invoked with wrong parameters." ]
+}
+
+@test "unknown and later commands are not supported, status -1" {
+    run "$ZAN_BIN/zancli" -foo
+    [ "$status" -eq 255 ]
+    [ "$output" = "-foo param is not supported." ]
+
+    run "$ZAN_BIN/zancli" --AdpCount
+    [ "$status" -eq 255 ]
+    [ "$output" = "--AdpCount param is not supported." ]
+
+    run "$ZAN_BIN/zancli" -LDInfo -L0 -a0
+    [ "$status" -eq 255 ]
+    [ "$output" = "-LDInfo param is not supported." ]
+
+    long="-$(printf 'h%.0s' $(seq 300))"
+    run "$ZAN_BIN/zancli" "$long"
+    [ "$status" -eq 255 ]
+    [ "$output" = "$long param is not supported." ]
+}
+
+@test "the command is found in any spelling" {
+    for command in ADPCOUNT adpcount -AdpCount x-adpCOUNT; do
+        run "$ZAN_BIN/zancli" "$command"
+        [ "$status" -eq 0 ]
+        [ "$output" = "Adapter Count: 2." ]
+    done
+}
+
+@test "-AdpCount with an option is invalid input, status 0" {
+    run "$ZAN_BIN/zancli" -AdpCount -a0
+    [ "$status" -eq 0 ]
+    [ "$output" = "Invalid input at or near token -AdpCount." ]
+}
+
+@test "-AdpCount on a machine without adapters" {
+    "$ZAN_BIN/zansim" create "$ZAN_SOURCE/sim/scenarios/empty" >/dev/null
+    run "$ZAN_BIN/zancli" -AdpCount
+    [ "$status" -eq 0 ]
+    [ "$output" = "Adapter Count: 0." ]
+}
+
+@test "-v prints the banner" {
+    run "$ZAN_BIN/zancli" -v
+    [ "$status" -eq 0 ]
+    [ "$output" = "    Meridan RAID Adapter Command Line Tool Ver 2.1
+    Copyright (C) 2009 Meridan. All rights reserved." ]
+
+    run "$ZAN_BIN/zancli" -V extra
+    [ "$status" -eq 0 ]
+    [ "$output" = "Invalid input at or near token -V." ]
+}
+
+@test "-h, -Help and ? print the usage text" {
+    for command in -h -Help '?' -HELP; do
+        "$ZAN_BIN/zancli" "$command" > "$BATS_TEST_TMPDIR/usage"
+        diff <(usage_text) "$BATS_TEST_TMPDIR/usage"
+    done
+
+    run "$ZAN_BIN/zancli" -h x
+    [ "$status" -eq 0 ]
+    [ "$output" = "Invalid input at or near token -h." ]
+}
+
+@test "a second instance gives up while the first holds the lock, status 0" {
+    mkfifo "$BATS_TEST_TMPDIR/hold_in"
+    "$ZAN_BIN/hold_mutex" zancli < "$BATS_TEST_TMPDIR/hold_in" > "$BATS_TEST_TMPDIR/hold_out" 2>&1 &
+    holder=$!
+    exec 5> "$BATS_TEST_TMPDIR/hold_in"
+    for _ in $(seq 100); do
+        [ -s "$BATS_TEST_TMPDIR/hold_out" ] && break
+        sleep 0.05
+    done
+    run "$ZAN_BIN/zancli" -AdpCount
+    exec 5>&-
+    wait "$holder"
+    [ "$(cat "$BATS_TEST_TMPDIR/hold_out")" = "holding zancli" ]
+    [ "$status" -eq 0 ]
+    [ "$output" = "Fatal error - The CLI tool has already started." ]
+
+    # Once the holder has gone, the tool runs again.
+    run "$ZAN_BIN/zancli" -AdpCount
+    [ "$output" = "Adapter Count: 2." ]
+}
