@@ -1,0 +1,66 @@
+// File descriptors for the hosted facilities: a descriptor that closes
+// itself and the few whole-file operations built on it. The helpers return 0
+// or an errno value.
+#ifndef PLAT_HOSTED_POSIX_IO_H
+#define PLAT_HOSTED_POSIX_IO_H
+
+#include <cerrno>
+#include <cstddef>
+#include <string>
+#include <unistd.h>
+
+namespace plat::hosted {
+
+class unique_fd {
+public:
+    unique_fd() = default;
+    explicit unique_fd(int fd) : fd_(fd) {}
+    ~unique_fd() { reset(); }
+    unique_fd(const unique_fd&) = delete;
+    unique_fd& operator=(const unique_fd&) = delete;
+    unique_fd(unique_fd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    unique_fd& operator=(unique_fd&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            fd_ = other.fd_;
+            other.fd_ = -1;
+        }
+        return *this;
+    }
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+
+    void reset()
+    {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+    // Closes the descriptor and reports the close's own result: 0 or an errno
+    // value (a delayed write error shows up here).
+    [[nodiscard]] int close_checked()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        if (fd >= 0 && ::close(fd) != 0) return errno;
+        return 0;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+// flock, resumed after signals.
+[[nodiscard]] int lock_file(int fd, int operation);
+
+// Writes every byte, resuming after short writes and signals.
+[[nodiscard]] int write_all(int fd, const void* data, std::size_t size);
+
+// Reads a whole file; `exists` is false (and the result 0) when there is none.
+[[nodiscard]] int read_whole_file(const std::string& path, std::string& text, bool& exists);
+
+} // namespace plat::hosted
+
+#endif
