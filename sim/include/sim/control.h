@@ -20,6 +20,8 @@ const std::string& demo_scenario();
 [[nodiscard]] std::string inject_busy(int port, std::uint32_t count);
 [[nodiscard]] std::string inject_status(int port, std::uint16_t status, std::uint32_t count);
 [[nodiscard]] std::string set_silent(int port, bool silent);
+// Drops every pending fault of the adapter.
+[[nodiscard]] std::string clear_faults(int port);
 
 // Number of control requests the adapter on `port` has answered since the
 // root was created, busy answers included.

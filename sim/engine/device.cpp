@@ -1,0 +1,130 @@
+// The simulated SCSI port device: checks the control envelope as the driver
+// does, serialises requests with the adapter's lock, applies pending faults
+// and hands the request record to the firmware model.
+#include "sim/device.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "dispatch.h"
+#include "plat/error.h"
+#include "sim/root.h"
+#include "store.h"
+#include "zanioctl.h"
+
+namespace sim {
+
+namespace {
+
+constexpr std::uint32_t HEADER = zan::ENVELOPE_HEADER_LENGTH;
+
+bool known_signature(const std::uint8_t* signature)
+{
+    return std::memcmp(signature, zan::SIGNATURE_CONTROL, 8) == 0 ||
+           std::memcmp(signature, zan::SIGNATURE_SERVICE, 8) == 0;
+}
+
+bool length_accepted(const zan::control_code_layout& layout, std::uint32_t length)
+{
+    return length == layout.record_size ||
+           (layout.code == zan::IOCTL_KRAID_SCSI_READ_BUFFER && length == zan::LARGE_TRANSFER_LENGTH);
+}
+
+// Answers with the request as sent and `status` in its status word.
+void answer_status(const std::uint8_t* in, std::uint8_t* out, std::uint32_t size, std::uint32_t status_offset,
+                   std::uint16_t status, std::uint32_t* returned)
+{
+    std::memmove(out, in, size);
+    zan::store_le16(out + HEADER + status_offset, status);
+    if (returned != nullptr) *returned = size;
+}
+
+} // namespace
+
+std::uint32_t open_device(const char* path, device_ref& out)
+{
+    static constexpr char PREFIX[] = "\\\\.\\scsi";
+    if (path == nullptr) return plat::ERR_INVALID_PARAMETER;
+    const std::size_t length = std::strlen(path);
+    const std::size_t prefix = sizeof PREFIX - 1;
+    if (length < prefix + 2 || path[length - 1] != ':') return plat::ERR_FILE_NOT_FOUND;
+    for (std::size_t i = 0; i < prefix; ++i) {
+        const char c = path[i] >= 'A' && path[i] <= 'Z' ? static_cast<char>(path[i] - 'A' + 'a') : path[i];
+        if (c != PREFIX[i]) return plat::ERR_FILE_NOT_FOUND;
+    }
+    const std::string digits(path + prefix, length - prefix - 1);
+    if (digits.size() > 3 || digits.find_first_not_of("0123456789") != std::string::npos) {
+        return plat::ERR_FILE_NOT_FOUND;
+    }
+    const int port = std::stoi(digits);
+    if (port > 255 || !adapter_exists(root_dir(), static_cast<std::uint32_t>(port))) return plat::ERR_FILE_NOT_FOUND;
+    out.type = device_ref::kind::scsi_port;
+    out.number = port;
+    return plat::ERR_SUCCESS;
+}
+
+std::uint32_t device_control(const device_ref& device, std::uint32_t code, const void* in, std::uint32_t in_size,
+                             void* out, std::uint32_t out_size, std::uint32_t* returned)
+{
+    if (returned != nullptr) *returned = 0;
+    if (device.type != device_ref::kind::scsi_port || device.number < 0) return plat::ERR_INVALID_HANDLE;
+    if (code != zan::IOCTL_SCSI_MINIPORT) return plat::ERR_INVALID_FUNCTION;
+    if (in == nullptr || out == nullptr || in_size < HEADER || out_size < HEADER) return plat::ERR_INVALID_PARAMETER;
+
+    const auto* request = static_cast<const std::uint8_t*>(in);
+    auto* answer = static_cast<std::uint8_t*>(out);
+    const std::uint32_t header_length = zan::load_le32(request);
+    const std::uint32_t control_code = zan::load_le32(request + 16);
+    const std::uint32_t length = zan::load_le32(request + 24);
+    const zan::control_code_layout* layout = zan::find_control_code(control_code);
+    const bool length_ok = layout != nullptr && length_accepted(*layout, length);
+    const std::uint32_t smaller = std::min(in_size, out_size);
+
+    if (length_ok && smaller - HEADER < length) return plat::ERR_INVALID_PARAMETER;
+    if (header_length != HEADER || !known_signature(request + 4) || !length_ok) {
+        // A malformed envelope is refused in the status word where the code
+        // puts it, when the buffers reach that far.
+        if (layout == nullptr || smaller < HEADER + layout->status_offset + 2) return plat::ERR_INVALID_PARAMETER;
+        answer_status(request, answer, smaller, layout->status_offset, zan::IOC_STATUS_FAILURE, returned);
+        return plat::ERR_SUCCESS;
+    }
+
+    const std::string root = root_dir();
+    const auto port = static_cast<std::uint32_t>(device.number);
+    const std::uint32_t size = HEADER + length;
+    adapter_lock lock;
+    switch (lock.try_lock(root, port)) {
+    case adapter_lock::outcome::held: break;
+    case adapter_lock::outcome::busy:
+        answer_status(request, answer, size, layout->status_offset, zan::IOC_STATUS_DEVICE_BUSY, returned);
+        return plat::ERR_SUCCESS;
+    case adapter_lock::outcome::failed: return plat::ERR_IO_DEVICE;
+    }
+
+    adapter a;
+    if (!load_adapter(root, port, a).empty()) return plat::ERR_IO_DEVICE;
+    if (a.faults.silent != 0) return plat::ERR_SEM_TIMEOUT;
+
+    std::vector<std::uint8_t> record(request + HEADER, request + size);
+    std::uint16_t status;
+    if (a.faults.busy > 0) {
+        --a.faults.busy;
+        status = zan::IOC_STATUS_DEVICE_BUSY;
+    } else if (a.faults.status_count > 0) {
+        --a.faults.status_count;
+        status = static_cast<std::uint16_t>(a.faults.status);
+    } else {
+        status = answer_request(a, control_code, record);
+    }
+    ++a.requests;
+    if (!save_adapter(root, a).empty()) return plat::ERR_IO_DEVICE;
+
+    std::memmove(answer, request, HEADER);
+    std::memcpy(answer + HEADER, record.data(), length);
+    zan::store_le16(answer + HEADER + layout->status_offset, status);
+    if (returned != nullptr) *returned = size;
+    return plat::ERR_SUCCESS;
+}
+
+} // namespace sim

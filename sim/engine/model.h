@@ -1,0 +1,138 @@
+// The simulated adapter's model: what the firmware knows about one adapter,
+// its physical drives and its logical drives, plus the pending faults. Every
+// record the engine answers is built from this model; it is stored as text
+// (model_text.h) in the adapter's state file.
+#ifndef SIM_ENGINE_MODEL_H
+#define SIM_ENGINE_MODEL_H
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+inline constexpr int DRIVE_SLOTS = 12;
+inline constexpr int LOGICAL_SLOTS = 12;
+
+// Member roles inside a logical drive.
+inline constexpr std::uint8_t ROLE_DATA = 0;
+inline constexpr std::uint8_t ROLE_GROUP_SPARE = 2;
+inline constexpr std::uint8_t ROLE_SPARE_IN_USE = 3;
+
+// Physical-drive state codes.
+inline constexpr std::uint32_t DRIVE_GOOD = 0x00;
+inline constexpr std::uint32_t DRIVE_ALARM_FIRST = 0x20;
+inline constexpr std::uint32_t DRIVE_ALARM_LAST = 0x2F;
+
+// Logical-drive state codes derived from the members.
+inline constexpr std::uint8_t LD_GOOD = 0x00;
+inline constexpr std::uint8_t LD_WARNING = 0x10;
+inline constexpr std::uint8_t LD_ALARM = 0x20;
+
+// Physical-drive classes.
+inline constexpr std::uint8_t CLASS_MEMBER_USE = 0;
+inline constexpr std::uint8_t CLASS_MEMBER_NO_USE = 1;
+inline constexpr std::uint8_t CLASS_SPARE_USE = 2;
+inline constexpr std::uint8_t CLASS_SPARE_NO_USE = 3;
+inline constexpr std::uint8_t CLASS_FRESH = 4;
+
+inline constexpr std::uint32_t MEDIUM_ERRORS_NOT_AVAILABLE = 0xFFFFFFFF;
+inline constexpr std::size_t BAD_SPOT_LIST_SIZE = 16;
+
+struct member {
+    std::uint32_t hdd = 0;
+    std::uint8_t role = ROLE_DATA;
+    bool operator==(const member&) const = default;
+};
+
+struct physical_drive {
+    bool present = false;
+    std::string vendor = "KESTREL";
+    std::string product = "KS3146SAS";
+    std::string revision = "0101";
+    std::uint32_t size_mb = 140014;
+    std::uint32_t state = DRIVE_GOOD;
+    std::uint32_t link = 8;            // 7 1.5Gbps, 8 3.0Gbps, 0xFE error, 0xFF disabled
+    std::uint32_t smart = 0;           // 0 none, 4 received
+    std::uint32_t global_spare = 0;    // 1 = global hot spare
+    std::uint32_t medium_errors = 0;   // MEDIUM_ERRORS_NOT_AVAILABLE when unknown
+    std::vector<std::uint32_t> bad_spots; // LBAs
+    std::string inquiry;               // empty: built from vendor, product, revision
+    bool operator==(const physical_drive&) const = default;
+};
+
+struct logical_drive {
+    bool defined = false;
+    std::uint32_t raid_level = 1;      // 0, 1 (RAID 10 with four or more data members), 5
+    std::vector<member> members;
+    std::uint32_t stripe_blocks = 256; // 512-byte blocks: 0, 128, 256, 512, 1024
+    std::uint32_t sub_groups = 1;
+    std::uint32_t read_cache = 0;      // 0 RA, 1 NORA
+    std::uint32_t write_cache = 1;     // 0 WB, 1 WT
+    std::uint32_t auto_rebuild = 0;    // 0 enabled, 1 disabled
+    std::uint32_t hot_spare_mode = 0;  // 0 global, 1 group, 2 none
+    std::uint32_t rebuild = 0;         // 0 not needed, 1 needed, 2 executing
+    std::uint32_t maintenance = 0;     // 0 none, 1 consistency check, 2 parity making
+    std::uint32_t progress = 0;        // percent
+    std::uint32_t errors = 0;          // operation error count
+    std::uint32_t forced = 0;          // force state change
+    bool operator==(const logical_drive&) const = default;
+};
+
+// Faults the adapter applies to the next requests before answering them.
+struct fault_plan {
+    std::uint32_t silent = 0;          // 1: the adapter does not answer at all
+    std::uint32_t busy = 0;            // answer busy to this many requests
+    std::uint32_t status = 0;          // answer this status word ...
+    std::uint32_t status_count = 0;    // ... to this many requests (after the busy ones)
+    bool operator==(const fault_plan&) const = default;
+};
+
+struct adapter {
+    std::uint32_t port = 0;
+    std::string driver = "zandrv";
+    std::uint32_t controller_id = 0;
+    std::uint32_t pci_bus = 2;
+    std::uint32_t pci_device = 0;
+    std::uint32_t revision = 0x02;
+    std::string driver_version = "1.20.00";
+    std::uint32_t memory_mb = 256;
+    std::uint32_t cache_mb = 192;
+    std::uint32_t write_cache_mb = 128;
+    std::uint32_t rebuild_priority_idle = 1; // 1 high, 2 middle, 3 low
+    std::uint32_t rebuild_priority_busy = 2;
+    std::uint32_t patrol_delay = 2;
+    std::uint32_t buzzer = 1;
+    std::string model = "ZAN8SAS";
+    std::string firmware = "1.10";
+    std::string boot_firmware = "BT1.02";
+    std::uint32_t processor_revision = 0x01000203; // four bytes, most significant first
+    std::uint32_t adapter_version = 0x10;
+    std::uint64_t sas_address = 0x5000A1D000000000ULL;
+    std::string flash_rom1 = "1.10";
+    std::string flash_rom2 = "1.08";
+    std::uint32_t flash_state = 0x13;
+    std::uint32_t battery = 0;         // 0xFF: no battery or battery failed
+    std::uint64_t requests = 0;        // control requests answered since creation
+    fault_plan faults;
+    std::array<physical_drive, DRIVE_SLOTS> drives;
+    std::array<logical_drive, LOGICAL_SLOTS> logicals;
+    bool operator==(const adapter&) const = default;
+};
+
+// A registry port of a scenario that has no adapter behind it.
+struct registry_port {
+    std::uint32_t port = 0;
+    std::string driver;
+    bool operator==(const registry_port&) const = default;
+};
+
+struct scenario {
+    std::vector<adapter> adapters;
+    std::vector<registry_port> ports;
+};
+
+} // namespace sim
+
+#endif

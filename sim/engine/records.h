@@ -1,0 +1,21 @@
+// Builders of the records the simulated firmware answers, from the model.
+#ifndef SIM_ENGINE_RECORDS_H
+#define SIM_ENGINE_RECORDS_H
+
+#include <cstdint>
+
+#include "model.h"
+#include "zandllctl.h"
+
+namespace sim {
+
+zan::ContInfo build_cont_info(const adapter& a);
+zan::ContPara build_cont_para(const adapter& a);
+zan::RaidStatus build_raid_status(const adapter& a);
+// Callers make sure that the logical drive is defined and the drive present.
+zan::LogicalDriveInfo build_logical_info(const adapter& a, int number);
+zan::PhysicalDriveInfo build_drive_info(const adapter& a, int number);
+
+} // namespace sim
+
+#endif

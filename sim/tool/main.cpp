@@ -1,0 +1,199 @@
+// zansim: creates simulated machines from scenarios, shows their adapters and
+// injects the faults that the programs of the suite must cope with.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fields.h"
+#include "report.h"
+#include "sim/control.h"
+#include "sim/root.h"
+#include "store.h"
+
+namespace {
+
+using args = std::vector<std::string>;
+
+constexpr char USAGE[] =
+    "Usage: zansim COMMAND [ARGUMENTS]\n"
+    "The simulated machine lives in the root folder named by ZAN_ROOT.\n"
+    "\n"
+    "  create [SCENARIO]              create the root anew from a scenario file\n"
+    "                                 (the embedded demo scenario without one)\n"
+    "  show                           show every adapter, its drives, logical drives and faults\n"
+    "  fault busy PORT N              answer busy to the next N requests\n"
+    "  fault status PORT STATUS N     answer status word STATUS (hex) to the next N requests\n"
+    "  fault silent PORT on|off       stop or resume answering\n"
+    "  fault clear PORT               drop every pending fault\n"
+    "  requests PORT                  print the number of requests answered\n"
+    "  hold PORT SECONDS              keep the adapter occupied for a while\n"
+    "  help                           show this text\n";
+
+// A failure: the message on standard error, exit status 1.
+int fail(const std::string& message)
+{
+    std::fprintf(stderr, "zansim: %s\n", message.c_str());
+    return 1;
+}
+
+// A command line that does not fit: exit status 2.
+int misuse(const std::string& message)
+{
+    std::fprintf(stderr, "zansim: %s\nTry 'zansim help'.\n", message.c_str());
+    return 2;
+}
+
+bool read_number(const std::string& text, std::uint64_t limit, std::uint64_t& out)
+{
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos &&
+           sim::parse_number(text, limit, out);
+}
+
+bool read_port(const std::string& text, int& port)
+{
+    std::uint64_t value = 0;
+    if (!read_number(text, 255, value)) return false;
+    port = static_cast<int>(value);
+    return true;
+}
+
+int cmd_create(const args& a)
+{
+    std::string text = sim::demo_scenario();
+    std::string name = "the demo scenario";
+    if (!a.empty()) {
+        name = a[0];
+        std::ifstream in(name, std::ios::binary);
+        std::stringstream content;
+        if (!in || !(content << in.rdbuf())) return fail("cannot read " + name + ": " + std::strerror(errno));
+        text = content.str();
+    }
+    const std::string root = sim::root_dir();
+    if (std::string e = sim::create_root(root, text); !e.empty()) return fail(name + ": " + e);
+    std::printf("Created %s from %s.\n", root.c_str(), name.c_str());
+    return 0;
+}
+
+int cmd_show(const args&)
+{
+    const std::string root = sim::root_dir();
+    const std::vector<std::uint32_t> ports = sim::list_ports(root);
+    if (ports.empty()) {
+        std::printf("No adapters in %s.\n", root.c_str());
+        return 0;
+    }
+    int status = 0;
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        sim::adapter a;
+        if (std::string e = sim::load_adapter(root, ports[i], a); !e.empty()) {
+            std::fflush(stdout);
+            status = fail("adapter on port " + std::to_string(ports[i]) + ": " + e);
+            continue;
+        }
+        std::printf("%s%s", i == 0 ? "" : "\n", sim::adapter_report(a).c_str());
+    }
+    return status;
+}
+
+int cmd_fault(const args& a)
+{
+    int port = 0;
+    if (a.size() < 2 || !read_port(a[1], port)) return misuse("fault needs a kind and a port number (0-255)");
+    const std::string& kind = a[0];
+    std::string error;
+    std::uint64_t count = 0;
+    if (kind == "busy" && a.size() == 3) {
+        if (!read_number(a[2], UINT32_MAX, count)) return misuse("the count is a number");
+        error = sim::inject_busy(port, static_cast<std::uint32_t>(count));
+    } else if (kind == "status" && a.size() == 4) {
+        std::string hex = a[2];
+        if (hex.size() > 2 && hex[0] == '0' && (hex[1] == 'x' || hex[1] == 'X')) hex.erase(0, 2);
+        std::uint64_t status = 0;
+        if (hex.empty() || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos ||
+            !sim::parse_number("0x" + hex, 0xFFFF, status)) {
+            return misuse("the status is a hex number up to 0xFFFF, like 0x8013");
+        }
+        if (!read_number(a[3], UINT32_MAX, count)) return misuse("the count is a number");
+        error = sim::inject_status(port, static_cast<std::uint16_t>(status), static_cast<std::uint32_t>(count));
+    } else if (kind == "silent" && a.size() == 3) {
+        if (a[2] != "on" && a[2] != "off") return misuse("fault silent takes on or off");
+        error = sim::set_silent(port, a[2] == "on");
+    } else if (kind == "clear" && a.size() == 2) {
+        error = sim::clear_faults(port);
+    } else {
+        return misuse("fault busy PORT N | fault status PORT STATUS N | fault silent PORT on|off | fault clear PORT");
+    }
+    return error.empty() ? 0 : fail(error);
+}
+
+int cmd_requests(const args& a)
+{
+    int port = 0;
+    if (!read_port(a[0], port)) return misuse("the port is a number from 0 to 255");
+    std::uint64_t count = 0;
+    if (std::string e = sim::request_count(port, count); !e.empty()) return fail(e);
+    std::printf("%llu\n", static_cast<unsigned long long>(count));
+    return 0;
+}
+
+int cmd_hold(const args& a)
+{
+    int port = 0;
+    std::uint64_t seconds = 0;
+    if (!read_port(a[0], port)) return misuse("the port is a number from 0 to 255");
+    if (!read_number(a[1], 3600, seconds)) return misuse("the time is a number of seconds up to 3600");
+    const std::string root = sim::root_dir();
+    const auto p = static_cast<std::uint32_t>(port);
+    if (!sim::adapter_exists(root, p)) return fail("no adapter on port " + a[0]);
+    sim::adapter_lock lock;
+    switch (lock.lock_within(root, p, 5000)) {
+    case sim::adapter_lock::outcome::held: break;
+    case sim::adapter_lock::outcome::busy: return fail("the adapter on port " + a[0] + " stays busy");
+    case sim::adapter_lock::outcome::failed: return fail(lock.error());
+    }
+    std::printf("Holding the adapter on port %d for %llu seconds.\n", port, static_cast<unsigned long long>(seconds));
+    std::fflush(stdout);
+    for (unsigned left = static_cast<unsigned>(seconds); left != 0;) left = ::sleep(left);
+    std::printf("Released the adapter on port %d.\n", port);
+    return 0;
+}
+
+int cmd_help(const args&)
+{
+    std::fputs(USAGE, stdout);
+    return 0;
+}
+
+struct command {
+    const char* name;
+    std::size_t min_args;
+    std::size_t max_args;
+    int (*run)(const args&);
+};
+
+constexpr command COMMANDS[] = {
+    {"create", 0, 1, cmd_create},   {"show", 0, 0, cmd_show}, {"fault", 2, 4, cmd_fault},
+    {"requests", 1, 1, cmd_requests}, {"hold", 2, 2, cmd_hold}, {"help", 0, 0, cmd_help},
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) return misuse("no command given");
+    const std::string name = argv[1];
+    const args rest(argv + 2, argv + argc);
+    for (const command& c : COMMANDS) {
+        if (name != c.name) continue;
+        if (rest.size() < c.min_args || rest.size() > c.max_args) {
+            return misuse("wrong number of arguments for " + name);
+        }
+        return c.run(rest);
+    }
+    return misuse("unknown command '" + name + "'");
+}

@@ -1,0 +1,19 @@
+// zansim show: the state of every adapter of the root as readable tables.
+#ifndef SIM_TOOL_REPORT_H
+#define SIM_TOOL_REPORT_H
+
+#include <string>
+
+#include "model.h"
+
+namespace sim {
+
+// The report of one adapter.
+std::string adapter_report(const adapter& a);
+
+// Words for the pending faults ("none" when there are none).
+std::string faults_text(const fault_plan& f);
+
+} // namespace sim
+
+#endif
