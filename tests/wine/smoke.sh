@@ -1,0 +1,218 @@
+#!/usr/bin/env bash
+# Smoke test of the 32-bit Windows build: checks the built binaries' format and
+# exports, then runs them in a fresh Wine prefix (a machine without adapters)
+# and compares their output and exit status exactly.
+#
+# Usage: smoke.sh WINDOWS_BIN_FOLDER
+# Prints one line per check and a closing "N passed, M failed" line. Exits 1
+# when a check failed. When this machine cannot run 32-bit Windows programs,
+# the run-time checks are reported as skipped, with the reason; setting
+# ZAN_WINE_REQUIRED=1 turns such skips into failures.
+set -u
+
+if [[ $# -ne 1 || ! -d $1 ]]; then
+    echo "usage: $0 WINDOWS_BIN_FOLDER" >&2
+    exit 2
+fi
+bin=$(cd "$1" && pwd)
+objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+
+passed=0
+failed=0
+skipped=0
+pass() { echo "PASS $1"; passed=$((passed + 1)); }
+fail() { echo "FAIL $1: $2"; failed=$((failed + 1)); }
+skip() {
+    if [[ ${ZAN_WINE_REQUIRED:-0} == 1 ]]; then
+        fail "$1" "$2"
+    else
+        echo "SKIP $1: $2"
+        skipped=$((skipped + 1))
+    fi
+}
+
+work=$(mktemp -d)
+prefix_ready=0
+cleanup() {
+    if [[ $prefix_ready == 1 ]]; then
+        wineserver -k >/dev/null 2>&1
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# ---- Expected texts ---------------------------------------------------------
+
+exports_expected=(
+    DLLGetLastError DLLSetDebugLevel DebugOn finContData getContInfo getContNum getContPara
+    getDLLVersion getDLLVersionSize getLogicalDriveInfo getPhysicalDriveInfo getRaidStatus initContData
+)
+
+cat >"$work/usage.expected" <<'EOF'
+zancli -AdpAllInfo -aN|-a0,1,2|-aALL
+zancli -AdpCount
+zancli -AdpAutoRbld -Enbl|-Dsbl|-Dsply -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
+zancli -AdpPRSetDelay -High|-Middle|-Low -aN|-a0,1,2|-aALL
+zancli -CfgLDAdd -R0|-R1|-R5[0:0,1:1,...N:N] {-WT|-WB} {-NORA|-RA} {-afterLdx} -aN
+zancli -CfgSpanADD -R10 -Array0[0:0,1:1,...N:N] -Array1[0:0,1:1,...N:N] [-Arrayx[0:0,1:1,...N:N]] {-WT|-WB} {-NORA|-RA} {-afterLdx} -aN
+zancli -CfgLDDel -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
+zancli -LDInfo -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
+zancli -LDSetProp -WT|-WB|-NORA|-RA -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
+zancli -LDGetProp -Cache -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
+zancli -LDCC -Start|-Abort|-ShowProg|-ProgDsply -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
+zancli -LDPDInfo -aN|-a0,1,2|-aALL
+zancli -LDGetNum -aN|-a0,1,2|-aALL
+zancli -PDInfo -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
+zancli -PDOnline -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
+zancli -PDOffline -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
+zancli -PDHSP -Set|-Rmv -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
+zancli -PDRbld -Start|-ShowProg|-ProgDsply -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
+zancli -PDGetNum -aN|-a0,1,2|-aALL
+zancli -PDList -aN|-a0,1,2|-aALL
+zancli -v
+zancli -h|-Help|?
+zancli -PDRbldPrrty -Idle|-Busy -High|-Middle|-Low -aN|-a0,1,2|-aALL
+zancli -LDParity -Start|-Abort|-ShowProg|-ProgDsply -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
+zancli -LDRstrDrvList -aN|-a0,1,2|-aALL
+zancli -LDRstr -Rstr|-Del -SLx {-DLx} {-WCache} {-RCache} -aN
+zancli -LDRstrDrvInfo -Lx -aN
+zancli -LDBadSpot -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
+zancli -AdpFwFlash -fFileName {-NoVerChk} {-VerDown} -aN|-a0,1,2|-aALL
+zancli -PDLocate -Active|-Passive -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
+EOF
+
+banner="    Meridan RAID Adapter Command Line Tool Ver 2.1"
+
+# ---- Static checks: format, exports, self-contained binaries -----------------
+
+check_dll_format() {
+    local dll=$bin/zandllctl.dll
+    if [[ ! -f $dll ]]; then
+        fail "zandllctl.dll is PE32 for i386" "$dll not found"
+        return
+    fi
+    local dump
+    dump=$("$objdump" -p "$dll" 2>&1)
+    if grep -q 'file format pei-i386' <<<"$dump" && grep -Eq '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)' <<<"$dump"; then
+        pass "zandllctl.dll is PE32 for i386"
+    else
+        fail "zandllctl.dll is PE32 for i386" "$(grep -E 'file format|^Magic' <<<"$dump" | tr '\n\t' '  ')"
+    fi
+
+    local got want
+    got=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" |
+        sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\][[:space:]]*//p' | LC_ALL=C sort)
+    want=$(printf '%s\n' "${exports_expected[@]}" | LC_ALL=C sort)
+    if [[ $got == "$want" ]]; then
+        pass "zandllctl.dll exports exactly the 13 undecorated names"
+    else
+        fail "zandllctl.dll exports exactly the 13 undecorated names" \
+            "differences (< expected, > found): $(diff <(echo "$want") <(echo "$got") | grep '^[<>]' | tr '\n' ' ')"
+    fi
+}
+
+# A binary that imports the compiler's runtime DLLs does not start on a
+# machine that has only the shipped files.
+check_self_contained() {
+    local file name imports
+    for file in "$bin"/*.exe "$bin"/*.dll; do
+        [[ -f $file ]] || continue
+        name=$(basename "$file")
+        imports=$("$objdump" -p "$file" 2>/dev/null | sed -n 's/^[[:space:]]*DLL Name: //p' |
+            grep -Ei '^(libstdc\+\+|libgcc|libwinpthread)' | tr '\n' ' ')
+        if [[ -z $imports ]]; then
+            pass "$name needs no compiler runtime DLL"
+        else
+            fail "$name needs no compiler runtime DLL" "imports $imports"
+        fi
+    done
+}
+
+# ---- Run-time checks under Wine ------------------------------------------------
+
+# run EXE ARGS...: runs a program from the bin folder with no input; leaves its
+# standard output, CRs removed, in $work/out and its exit status in $status.
+run() {
+    local exe=$1
+    shift
+    (cd "$bin" && timeout 120 wine "$bin/$exe" "$@" </dev/null >"$work/out.raw" 2>"$work/err")
+    status=$?
+    tr -d '\r' <"$work/out.raw" >"$work/out"
+}
+
+# expect NAME STATUS EXPECTED-FILE: compares the last run exactly.
+expect() {
+    local name=$1 want_status=$2 want_file=$3
+    if [[ $status -ne $want_status ]]; then
+        fail "$name" "exit status $status, expected $want_status; output: $(head -c 300 "$work/out" | tr '\n' '|')"
+    elif ! cmp -s "$work/out" "$want_file"; then
+        fail "$name" "output differs: $(diff "$want_file" "$work/out" | head -n 6 | tr '\n' '|')"
+    else
+        pass "$name"
+    fi
+}
+
+expect_text() {
+    printf '%s\n' "${@:3}" >"$work/expected"
+    expect "$1" "$2" "$work/expected"
+}
+
+start_prefix() {
+    export WINEPREFIX=$work/prefix WINEDEBUG=-all
+    if ! command -v wine >/dev/null || ! command -v wineboot >/dev/null; then
+        wine_unavailable="wine is not installed"
+        return 1
+    fi
+    if ! timeout 300 wineboot -i >"$work/boot.log" 2>&1; then
+        if grep -q 'Exec format error' "$work/boot.log"; then
+            wine_unavailable="this machine cannot run 32-bit programs (the kernel has no 32-bit emulation)"
+        else
+            wine_unavailable="wineboot failed: $(tail -n 2 "$work/boot.log" | tr '\n' ' ')"
+        fi
+        return 1
+    fi
+    prefix_ready=1
+}
+
+runtime_checks=("zancli -v" "zancli -h" "zancli -AdpCount" "zancli -foo" "dllcheck")
+
+run_checks() {
+    run zancli.exe -v
+    if [[ $status -eq 0 && $(sed -n 1p "$work/out") == "$banner" && -n $(sed -n 2p "$work/out") &&
+        $(wc -l <"$work/out") -eq 2 ]]; then
+        pass "zancli -v"
+    else
+        fail "zancli -v" "exit status $status; output: $(head -c 300 "$work/out" | tr '\n' '|')"
+    fi
+
+    run zancli.exe -h
+    expect "zancli -h" 0 "$work/usage.expected"
+
+    run zancli.exe -AdpCount
+    expect_text "zancli -AdpCount" 0 "Adapter Count: 0."
+
+    # An exit status of -1 reaches the shell as 255.
+    run zancli.exe -foo
+    expect_text "zancli -foo" 255 "-foo param is not supported."
+
+    run dllcheck.exe
+    expect_text "dllcheck" 0 "2.1"
+}
+
+check_dll_format
+check_self_contained
+wine_unavailable=
+if start_prefix; then
+    run_checks
+else
+    for name in "${runtime_checks[@]}"; do
+        skip "$name" "$wine_unavailable"
+    done
+fi
+
+if [[ $skipped -gt 0 ]]; then
+    echo "$passed passed, $failed failed, $skipped skipped"
+else
+    echo "$passed passed, $failed failed"
+fi
+[[ $failed -eq 0 ]]
