@@ -125,8 +125,7 @@ std::uint32_t reg_key::enum_value(std::uint32_t index, std::string& name) const
     });
 }
 
-std::uint32_t reg_key::query_value(const std::string& name, std::uint32_t& type, void* data,
-                                   std::uint32_t& size) const
+std::uint32_t reg_key::query_value(const std::string& name, std::uint32_t& type, void* data, std::uint32_t& size) const
 {
     return read_key(key_of(handle_), [&](const hosted::reg_tree&, const hosted::reg_node& node) {
         const hosted::reg_value* value = hosted::find_value(node, name);
@@ -156,7 +155,8 @@ std::uint32_t reg_key::delete_value(const std::string& name)
 {
     return change_key(key_of(handle_), [&](hosted::reg_tree&, hosted::reg_node& node) {
         const auto before = node.values.size();
-        std::erase_if(node.values, [&](const hosted::reg_value& value) { return hosted::equal_ignoring_case(value.name, name); });
+        std::erase_if(node.values,
+                      [&](const hosted::reg_value& value) { return hosted::equal_ignoring_case(value.name, name); });
         return node.values.size() == before ? ERR_FILE_NOT_FOUND : ERR_SUCCESS;
     });
 }

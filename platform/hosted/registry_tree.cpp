@@ -36,8 +36,7 @@ struct base_text_value {
 
 constexpr base_text_value base_values[] = {
     {"HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0", "Driver", "atapi"},
-    {"HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0\\Scsi Bus 0\\Target Id 0\\Logical Unit Id 0", "Type",
-     "DiskPeripheral"},
+    {"HARDWARE\\DEVICEMAP\\Scsi\\Scsi Port 0\\Scsi Bus 0\\Target Id 0\\Logical Unit Id 0", "Type", "DiskPeripheral"},
 };
 
 bool is_control(char c)
@@ -234,7 +233,8 @@ void append_quoted(std::string& out, std::string_view text)
 bool is_plain_text(const std::vector<std::uint8_t>& data)
 {
     if (data.empty() || data.back() != 0) return false;
-    return std::none_of(data.begin(), data.end() - 1, [](std::uint8_t b) { return b == 0 || is_control(static_cast<char>(b)); });
+    return std::none_of(data.begin(), data.end() - 1,
+                        [](std::uint8_t b) { return b == 0 || is_control(static_cast<char>(b)); });
 }
 
 void append_value(std::string& out, const reg_value& value)
@@ -251,7 +251,8 @@ void append_value(std::string& out, const reg_value& value)
         out += text;
     } else {
         char prefix[16] = "hex:";
-        if (value.type != REG_TYPE_BINARY) std::snprintf(prefix, sizeof prefix, "hex(%x):", static_cast<unsigned>(value.type));
+        if (value.type != REG_TYPE_BINARY)
+            std::snprintf(prefix, sizeof prefix, "hex(%x):", static_cast<unsigned>(value.type));
         out += prefix;
         std::size_t line_start = out.rfind('\n') + 1;
         for (std::size_t i = 0; i < value.data.size(); ++i) {
@@ -293,7 +294,8 @@ reg_tree empty_tree()
 reg_tree base_tree()
 {
     reg_tree tree = empty_tree();
-    for (const char* key : base_keys) add_key(tree, key);
+    for (const char* key : base_keys)
+        add_key(tree, key);
     for (const base_text_value& value : base_values) {
         const std::string_view text = value.text;
         std::vector<std::uint8_t> data(text.begin(), text.end());
@@ -327,9 +329,11 @@ std::vector<std::string> subkey_names(const reg_tree& tree, std::string_view pat
 {
     std::vector<std::string> names;
     for (const reg_node& node : tree.keys) {
-        if (!node.path.empty() && equal_ignoring_case(parent_of(node.path), path)) names.emplace_back(leaf_of(node.path));
+        if (!node.path.empty() && equal_ignoring_case(parent_of(node.path), path))
+            names.emplace_back(leaf_of(node.path));
     }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) { return less_ignoring_case(a, b); });
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return less_ignoring_case(a, b); });
     return names;
 }
 
@@ -407,7 +411,8 @@ std::string format_reg_text(const reg_tree& tree)
     for (const reg_node& node : tree.keys) {
         if (!node.path.empty() || !node.values.empty()) order.push_back(&node);
     }
-    std::sort(order.begin(), order.end(), [](const reg_node* a, const reg_node* b) { return path_less(a->path, b->path); });
+    std::sort(order.begin(), order.end(),
+              [](const reg_node* a, const reg_node* b) { return path_less(a->path, b->path); });
 
     std::string out(header_line);
     out += '\n';
@@ -419,7 +424,8 @@ std::string format_reg_text(const reg_tree& tree)
             out += node->path;
         }
         out += "]\n";
-        for (const reg_value& value : node->values) append_value(out, value);
+        for (const reg_value& value : node->values)
+            append_value(out, value);
     }
     return out;
 }

@@ -2,6 +2,7 @@
 // clock and device handles.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
