@@ -4,6 +4,7 @@
 #ifndef PLAT_HOSTED_REGISTRY_TREE_H
 #define PLAT_HOSTED_REGISTRY_TREE_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
