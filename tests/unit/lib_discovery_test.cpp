@@ -33,13 +33,6 @@ std::vector<adapter_seen> discovered()
     return seen;
 }
 
-std::uint64_t requests(int port)
-{
-    std::uint64_t count = 0;
-    EXPECT_EQ(sim::request_count(port, count), "");
-    return count;
-}
-
 TEST(discovery, machine_without_adapters_has_none)
 {
     zan_test::sim_root root;
