@@ -174,7 +174,7 @@ start_prefix() {
     prefix_ready=1
 }
 
-runtime_checks=("zancli -v" "zancli -h" "zancli -AdpCount" "zancli -foo" "dllcheck")
+runtime_checks=("zancli -v" "zancli -h" "zancli -AdpCount" "zancli -foo" "dllcheck" "platcheck")
 
 run_checks() {
     run zancli.exe -v
@@ -197,6 +197,11 @@ run_checks() {
 
     run dllcheck.exe
     expect_text "dllcheck" 0 "2.1"
+
+    # platcheck prints one line per broken expectation of the platform layer.
+    run platcheck.exe
+    : >"$work/expected"
+    expect "platcheck" 0 "$work/expected"
 }
 
 check_dll_format
