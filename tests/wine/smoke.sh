@@ -7,7 +7,8 @@
 # Prints one line per check and a closing "N passed, M failed" line. Exits 1
 # when a check failed. When this machine cannot run 32-bit Windows programs,
 # the run-time checks are reported as skipped, with the reason; setting
-# ZAN_WINE_REQUIRED=1 turns such skips into failures.
+# ZAN_WINE_REQUIRED=1 turns such skips into failures. WINE names the Wine
+# loader (default: wine).
 set -u
 
 if [[ $# -ne 1 || ! -d $1 ]]; then
@@ -16,6 +17,7 @@ if [[ $# -ne 1 || ! -d $1 ]]; then
 fi
 bin=$(cd "$1" && pwd)
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+wine=${WINE:-wine}
 
 passed=0
 failed=0
@@ -135,7 +137,7 @@ check_self_contained() {
 run() {
     local exe=$1
     shift
-    (cd "$bin" && timeout 120 wine "$bin/$exe" "$@" </dev/null >"$work/out.raw" 2>"$work/err")
+    (cd "$bin" && timeout 120 "$wine" "$bin/$exe" "$@" </dev/null >"$work/out.raw" 2>"$work/err")
     status=$?
     tr -d '\r' <"$work/out.raw" >"$work/out"
 }
@@ -159,11 +161,11 @@ expect_text() {
 
 start_prefix() {
     export WINEPREFIX=$work/prefix WINEDEBUG=-all
-    if ! command -v wine >/dev/null || ! command -v wineboot >/dev/null; then
-        wine_unavailable="wine is not installed"
+    if ! command -v "$wine" >/dev/null; then
+        wine_unavailable="$wine is not installed"
         return 1
     fi
-    if ! timeout 300 wineboot -i >"$work/boot.log" 2>&1; then
+    if ! timeout 300 "$wine" wineboot -i >"$work/boot.log" 2>&1; then
         if grep -q 'Exec format error' "$work/boot.log"; then
             wine_unavailable="this machine cannot run 32-bit programs (the kernel has no 32-bit emulation)"
         else
