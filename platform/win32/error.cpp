@@ -30,9 +30,8 @@ std::string system_message(std::uint32_t code)
     if (length != 0 && text != nullptr) {
         message.assign(text, length);
     } else {
-        char generic[96];
-        std::snprintf(generic, sizeof generic, "The system cannot find message text for message number 0x%lx.\r\n",
-                      static_cast<unsigned long>(code));
+        char generic[40];
+        std::snprintf(generic, sizeof generic, "Unknown error (0x%lx).\r\n", static_cast<unsigned long>(code));
         message = generic;
     }
     if (text != nullptr)

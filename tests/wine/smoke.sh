@@ -83,7 +83,6 @@ zancli -AdpFwFlash -fFileName {-NoVerChk} {-VerDown} -aN|-a0,1,2|-aALL
 zancli -PDLocate -Active|-Passive -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
 EOF
 
-banner="    Meridan RAID Adapter Command Line Tool Ver 2.1"
 
 # ---- Static checks: format, exports, self-contained binaries -----------------
 
@@ -180,12 +179,8 @@ runtime_checks=("zancli -v" "zancli -h" "zancli -AdpCount" "zancli -foo" "dllche
 
 run_checks() {
     run zancli.exe -v
-    if [[ $status -eq 0 && $(sed -n 1p "$work/out") == "$banner" && -n $(sed -n 2p "$work/out") &&
-        $(wc -l <"$work/out") -eq 2 ]]; then
-        pass "zancli -v"
-    else
-        fail "zancli -v" "exit status $status; output: $(head -c 300 "$work/out" | tr '\n' '|')"
-    fi
+    expect_text "zancli -v" 0 "    Meridan RAID Adapter Command Line Tool Ver 2.1" \
+        "    Copyright (C) 2009 Meridan. All rights reserved."
 
     run zancli.exe -h
     expect "zancli -h" 0 "$work/usage.expected"
