@@ -133,9 +133,13 @@ TEST_F(debug_log_test, driver_failures_name_the_code_and_status)
 TEST(debug_log, long_paths_are_cut_to_240_characters)
 {
     zan_test::sim_root root;
-    std::string path = root.path() + "/";
-    path += std::string(240 - path.size(), 'p');
+    // Folders keep every name short enough for the file system.
+    std::string folder = root.path();
+    while (folder.size() < 200) folder += "/" + std::string(40, 'd');
+    std::filesystem::create_directories(folder);
+    const std::string path = folder + "/" + std::string(240 - folder.size() - 1, 'p');
     const std::string long_path = path + std::string(60, 'q');
+    ASSERT_EQ(path.size(), 240u);
     ASSERT_EQ(DebugOn(long_path.c_str()), 1);
     EXPECT_TRUE(std::filesystem::exists(path));
     EXPECT_FALSE(std::filesystem::exists(long_path));
