@@ -159,7 +159,10 @@ int cmd_hold(const args& a)
     std::printf("Holding the adapter on port %d for %llu seconds.\n", port, static_cast<unsigned long long>(seconds));
     std::fflush(stdout);
     for (unsigned left = static_cast<unsigned>(seconds); left != 0;) left = ::sleep(left);
+    // Said while still holding, so that whoever gets the adapter next finds
+    // the line written.
     std::printf("Released the adapter on port %d.\n", port);
+    std::fflush(stdout);
     return 0;
 }
 
