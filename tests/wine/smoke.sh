@@ -50,6 +50,8 @@ exports_expected=(
     getDLLVersion getDLLVersionSize getLogicalDriveInfo getPhysicalDriveInfo getRaidStatus initContData
 )
 
+# The usage text: 30 lines and the newline that follows them, which the tool's
+# output adds to the text's own last one, so an empty line closes it.
 cat >"$work/usage.expected" <<'EOF'
 zancli -AdpAllInfo -aN|-a0,1,2|-aALL
 zancli -AdpCount
@@ -81,6 +83,7 @@ zancli -LDRstrDrvInfo -Lx -aN
 zancli -LDBadSpot -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
 zancli -AdpFwFlash -fFileName {-NoVerChk} {-VerDown} -aN|-a0,1,2|-aALL
 zancli -PDLocate -Active|-Passive -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
+
 EOF
 
 
