@@ -131,3 +131,18 @@ USAGE
     run "$ZAN_BIN/zancli" -AdpCount
     [ "$output" = "Adapter Count: 2." ]
 }
+
+@test "an adapter occupied by another program at start-up is not counted" {
+    "$ZAN_BIN/zansim" hold 2 30 > "$BATS_TEST_TMPDIR/hold_out" 2>&1 &
+    holder=$!
+    for _ in $(seq 100); do
+        [ -s "$BATS_TEST_TMPDIR/hold_out" ] && break
+        sleep 0.05
+    done
+    run "$ZAN_BIN/zancli" -AdpCount
+    kill "$holder"
+    wait "$holder" || true
+    [ "$(head -n 1 "$BATS_TEST_TMPDIR/hold_out")" = "Holding the adapter on port 2 for 30 seconds." ]
+    [ "$status" -eq 0 ]
+    [ "$output" = "Adapter Count: 1." ]
+}
