@@ -53,6 +53,18 @@ bool add_distinct(std::uint8_t* ids, int size, int value, int limit)
     return false;
 }
 
+// Sorts a short id list ascending; unused entries (255) end up last. (A plain
+// insertion sort: the lists hold at most eight entries.)
+void sort_ids(std::uint8_t* ids, int size)
+{
+    for (int i = 1; i < size; ++i) {
+        const std::uint8_t id = ids[i];
+        int at = i;
+        for (; at > 0 && ids[at - 1] > id; --at) ids[at] = ids[at - 1];
+        ids[at] = id;
+    }
+}
+
 // Ends the run when an adapter named on the command line cannot be used.
 void probe_adapter(frame& context, int adapter)
 {
@@ -95,7 +107,7 @@ bool parse_adapter_selection(frame& context, std::string_view token, adapter_sel
         if (!add_distinct(selection.ids.data(), max_adapters, adapter, max_adapters)) return false;
         probe_adapter(context, adapter);
     }
-    std::sort(selection.ids.begin(), selection.ids.end());
+    sort_ids(selection.ids.data(), max_adapters);
     return true;
 }
 
@@ -142,7 +154,7 @@ bool parse_pd_selection(std::string_view token, pd_order order, drive_list& ids)
         }
         if (!add_distinct(ids.data(), max_drives, token[digit] - '0', max_drives)) return false;
     }
-    if (order == pd_order::ascending) std::sort(ids.begin(), ids.end());
+    if (order == pd_order::ascending) sort_ids(ids.data(), max_drives);
     return true;
 }
 

@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev bats tmux
-          g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386)
+          g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386
+          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Smoke test of the 32-bit Windows build: checks the built binaries' format and
+# Smoke test of a Windows build: checks the built binaries' format and
 # exports, then runs them in a fresh Wine prefix (a machine without adapters)
-# and compares their output and exit status exactly.
+# and compares their output and exit status exactly. ZAN_WIN_ARCH names the
+# build: i686 (the product, default) or x86_64 (the same sources, for hosts
+# that cannot run 32-bit programs).
 #
 # Usage: smoke.sh WINDOWS_BIN_FOLDER
 # Prints one line per check and a closing "N passed, M failed" line. Exits 1
@@ -16,7 +18,13 @@ if [[ $# -ne 1 || ! -d $1 ]]; then
     exit 2
 fi
 bin=$(cd "$1" && pwd)
-objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+arch=${ZAN_WIN_ARCH:-i686}
+case $arch in
+    i686) pe_format=pei-i386 pe_magic='010b[[:space:]]+\(PE32\)' pe_name="PE32 for i386" ;;
+    x86_64) pe_format=pei-x86-64 pe_magic='020b[[:space:]]+\(PE32\+\)' pe_name="PE32+ for x86-64" ;;
+    *) echo "ZAN_WIN_ARCH must be i686 or x86_64" >&2; exit 2 ;;
+esac
+objdump=${OBJDUMP:-$arch-w64-mingw32-objdump}
 wine=${WINE:-wine}
 
 passed=0
@@ -92,15 +100,15 @@ EOF
 check_dll_format() {
     local dll=$bin/zandllctl.dll
     if [[ ! -f $dll ]]; then
-        fail "zandllctl.dll is PE32 for i386" "$dll not found"
+        fail "zandllctl.dll is $pe_name" "$dll not found"
         return
     fi
     local dump
     dump=$("$objdump" -p "$dll" 2>&1)
-    if grep -q 'file format pei-i386' <<<"$dump" && grep -Eq '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)' <<<"$dump"; then
-        pass "zandllctl.dll is PE32 for i386"
+    if grep -q "file format $pe_format" <<<"$dump" && grep -Eq "^Magic[[:space:]]+$pe_magic" <<<"$dump"; then
+        pass "zandllctl.dll is $pe_name"
     else
-        fail "zandllctl.dll is PE32 for i386" "$(grep -E 'file format|^Magic' <<<"$dump" | tr '\n\t' '  ')"
+        fail "zandllctl.dll is $pe_name" "$(grep -E 'file format|^Magic' <<<"$dump" | tr '\n\t' '  ')"
     fi
 
     local got want
@@ -169,7 +177,7 @@ start_prefix() {
     fi
     if ! timeout 300 "$wine" wineboot -i >"$work/boot.log" 2>&1; then
         if grep -q 'Exec format error' "$work/boot.log"; then
-            wine_unavailable="this machine cannot run 32-bit programs (the kernel has no 32-bit emulation)"
+            wine_unavailable="this machine cannot run $arch programs (the kernel has no 32-bit emulation)"
         else
             wine_unavailable="wineboot failed: $(tail -n 2 "$work/boot.log" | tr '\n' ' ')"
         fi
