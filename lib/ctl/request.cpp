@@ -60,10 +60,13 @@ constexpr library_code LIBRARY_CODES[] = {
 constexpr bool matches_driver_layouts()
 {
     for (const auto& entry : LIBRARY_CODES) {
-        const control_code_layout* layout = find_control_code(entry.code);
-        if (layout == nullptr || layout->record_size != entry.size || layout->status_offset != entry.status_offset) {
-            return false;
+        bool matched = false;
+        for (const auto& layout : CONTROL_CODE_LAYOUTS) {
+            if (layout.code == entry.code) {
+                matched = layout.record_size == entry.size && layout.status_offset == entry.status_offset;
+            }
         }
+        if (!matched) return false;
     }
     return true;
 }
