@@ -74,7 +74,7 @@ int cmd_create(const args& a)
         text = content.str();
     }
     const std::string root = sim::root_dir();
-    if (std::string e = sim::create_root(root, text); !e.empty()) return fail(name + ": " + e);
+    if (std::string e = sim::create_root(text); !e.empty()) return fail(name + ": " + e);
     std::printf("Created %s from %s.\n", root.c_str(), name.c_str());
     return 0;
 }

@@ -45,7 +45,7 @@ protected:
     }
     void start_text(const std::string& text)
     {
-        ASSERT_EQ(sim::create_root(root_.path(), text), "");
+        ASSERT_EQ(sim::create_root(text), "");
         ASSERT_TRUE(initContData(0));
     }
     void TearDown() override { static_cast<void>(finContData()); }

@@ -280,13 +280,12 @@ TEST(sim_setup, create_replaces_its_own_root_and_spares_foreign_folders)
     EXPECT_EQ(sim::list_ports(root.path()), (std::vector<std::uint32_t>{2, 3}));
     root.create("port12");
     EXPECT_EQ(sim::list_ports(root.path()), (std::vector<std::uint32_t>{12}));
-    EXPECT_NE(sim::create_root(root.path(), "[adapter 2]\nbogus = 1\n"), "");
+    EXPECT_NE(sim::create_root("[adapter 2]\nbogus = 1\n"), "");
 
     zan_test::sim_root foreign;
     std::ofstream(foreign.path() + "/notes.txt") << "mine\n";
-    EXPECT_NE(sim::create_root(foreign.path(), sim::demo_scenario()), "");
+    EXPECT_NE(sim::create_root(sim::demo_scenario()), "");
     EXPECT_TRUE(std::ifstream(foreign.path() + "/notes.txt").good());
-    EXPECT_NE(sim::create_root("/tmp/elsewhere", sim::demo_scenario()), "");
 }
 
 } // namespace

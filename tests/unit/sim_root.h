@@ -40,7 +40,7 @@ public:
         ASSERT_TRUE(in) << "scenario " << scenario;
         std::stringstream text;
         text << in.rdbuf();
-        const std::string error = sim::create_root(path_, text.str());
+        const std::string error = sim::create_root(text.str());
         ASSERT_EQ(error, "");
     }
 

@@ -12,9 +12,9 @@ namespace sim {
 // The demo scenario compiled into the tools (the embedded default).
 const std::string& demo_scenario();
 
-// Creates the root anew from a scenario text: the adapters' state and the
-// registry's SCSI port keys. An existing root is replaced.
-[[nodiscard]] std::string create_root(const std::string& root, const std::string& scenario_text);
+// Creates the root sim::root_dir() anew from a scenario text: the adapters'
+// state and the registry's SCSI port keys. An existing root is replaced.
+[[nodiscard]] std::string create_root(const std::string& scenario_text);
 
 // Faults of the adapter on SCSI port `port` of the root sim::root_dir().
 [[nodiscard]] std::string inject_busy(int port, std::uint32_t count);
