@@ -146,3 +146,26 @@ USAGE
     [ "$status" -eq 0 ]
     [ "$output" = "Adapter Count: 1." ]
 }
+
+@test "a root that does not exist is a machine without adapters" {
+    export ZAN_ROOT="$BATS_TEST_TMPDIR/no-such-root"
+    run "$ZAN_BIN/zancli" -AdpCount
+    [ "$status" -eq 0 ]
+    [ "$output" = "Adapter Count: 0." ]
+}
+
+@test "a damaged registry stops the start with the initialize error, status -1" {
+    printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\HARDWARE\n"Driver"=broken\n' \
+        > "$ZAN_ROOT/registry.reg"
+    run "$ZAN_BIN/zancli" -AdpCount
+    [ "$status" -eq 255 ]
+    [ "$output" = "DLL initialize error." ]
+}
+
+@test "an adapter whose state is damaged does not answer and is not counted" {
+    [ -f "$ZAN_ROOT/adapters/port2.state" ]
+    printf '[adapter 2]\nlevel = ???\n' > "$ZAN_ROOT/adapters/port2.state"
+    run "$ZAN_BIN/zancli" -AdpCount
+    [ "$status" -eq 0 ]
+    [ "$output" = "Adapter Count: 1." ]
+}
