@@ -245,6 +245,45 @@ static_assert(offsetof(PhysicalDriveInfo, smart) == 108);
 static_assert(offsetof(PhysicalDriveInfo, bad_spot_state) == 109);
 static_assert(offsetof(PhysicalDriveInfo, bad_spot_count) == 110);
 
+// CreateLDRecord: the caller's description of a logical drive to create.
+struct CreateLDRecord {
+    u8 controller;               // controller number (CONTno)
+    u8 group;                    // number of the logical drive to create
+    u8 reserved2;
+    u8 member_count;             // at most 12
+    u8 members[12];              // member physical-drive numbers, 0-11
+    u8 hot_spare_mode;           // 0 Global, 1 Group, 2 None
+    u8 raid_level;               // 0, 1 or 5 (1 with four or more members is RAID 10)
+    u8 reserved18;
+    u8 no_read_ahead;            // 1 = no read ahead
+    u8 write_through;            // 1 = write through
+    u8 sub_group;                // passed through to the adapter
+};
+static_assert(sizeof(CreateLDRecord) == 22);
+static_assert(offsetof(CreateLDRecord, member_count) == 3);
+static_assert(offsetof(CreateLDRecord, members) == 4);
+static_assert(offsetof(CreateLDRecord, hot_spare_mode) == 16);
+static_assert(offsetof(CreateLDRecord, raid_level) == 17);
+static_assert(offsetof(CreateLDRecord, no_read_ahead) == 19);
+static_assert(offsetof(CreateLDRecord, write_through) == 20);
+static_assert(offsetof(CreateLDRecord, sub_group) == 21);
+
+// GListInfo: the prevent-limit thresholds.
+struct GListInfo {
+    le16 prevent_limit;
+    le16 prevent_limit_one_month;
+    le16 prevent_limit_half_year;
+    le16 prevent_limit_one_year;
+};
+static_assert(sizeof(GListInfo) == 8);
+
+// Sizes of the diagnostic data areas.
+inline constexpr std::size_t LOG_BLOCK_SIZE = 512;
+inline constexpr std::uint32_t LOG_BLOCK_COUNT = 4096;
+inline constexpr std::size_t NVRAM_SIZE = 8192;
+inline constexpr std::size_t SMART_DATA_SIZE = 512;
+inline constexpr std::size_t COMPLETION_AREA_SIZE = 4; // completion triple and a zero byte
+
 } // namespace zan
 
 // ---- Exports ---------------------------------------------------------------
@@ -266,6 +305,37 @@ ZANEXPORT zan::BOOL32 ZANAPI getContPara(int CONTno, zan::ContPara* para);
 ZANEXPORT zan::BOOL32 ZANAPI getRaidStatus(int CONTno, zan::RaidStatus* status);
 ZANEXPORT zan::BOOL32 ZANAPI getLogicalDriveInfo(int CONTno, int GROUPno, zan::LogicalDriveInfo* info);
 ZANEXPORT zan::BOOL32 ZANAPI getPhysicalDriveInfo(int CONTno, int HDDno, zan::PhysicalDriveInfo* info);
+
+// Configuration.
+ZANEXPORT zan::BOOL32 ZANAPI createLD(const zan::CreateLDRecord* record);
+ZANEXPORT zan::BOOL32 ZANAPI deleteLD(int CONTno, int GROUPno);
+ZANEXPORT zan::BOOL32 ZANAPI createGHS(int CONTno, int HDDno);
+ZANEXPORT zan::BOOL32 ZANAPI deleteGHS(int CONTno, int HDDno);
+ZANEXPORT zan::BOOL32 ZANAPI setWriteCache(int CONTno, int GROUPno, int WBCon);
+ZANEXPORT zan::BOOL32 ZANAPI setReadCache(int CONTno, int GROUPno, int RDCon);
+ZANEXPORT zan::BOOL32 ZANAPI setAutoRebuild(int CONTno, int GROUPno, int AutoRebld);
+ZANEXPORT zan::BOOL32 ZANAPI setRESTintvIDLE(int CONTno, int priority);
+ZANEXPORT zan::BOOL32 ZANAPI setRESTintvBUSY(int CONTno, int priority);
+ZANEXPORT zan::BOOL32 ZANAPI setHDDintv(int CONTno, int priority);
+ZANEXPORT zan::BOOL32 ZANAPI setHDDsts_GOOD(int CONTno, int HDDno);
+ZANEXPORT zan::BOOL32 ZANAPI setHDDsts_ALAM(int CONTno, int HDDno);
+ZANEXPORT zan::BOOL32 ZANAPI setHDDLocateLED(int CONTno, int HDDno, int mode);
+ZANEXPORT zan::BOOL32 ZANAPI getGListInfo(int CONTno, zan::GListInfo* info);
+ZANEXPORT zan::BOOL32 ZANAPI setGListInfo(int CONTno, const zan::GListInfo* info);
+
+// Diagnostic data. Block indexes, sizes and offsets are whole 32-bit values.
+ZANEXPORT zan::BOOL32 ZANAPI getLOGinfo(int CONTno, std::uint8_t* buffer, std::uint32_t index, std::uint32_t size,
+                                        std::uint32_t* returned);
+ZANEXPORT zan::BOOL32 ZANAPI getNVRAMdata(int CONTno, std::uint8_t* buffer);
+ZANEXPORT zan::BOOL32 ZANAPI getSMARTInfo(int CONTno, int HDDno, std::uint8_t* buffer);
+ZANEXPORT zan::BOOL32 ZANAPI getSMARTThreshold(int CONTno, int HDDno, std::uint8_t* buffer);
+ZANEXPORT zan::BOOL32 ZANAPI getSMARTsts(int CONTno, int HDDno, std::uint8_t* status);
+ZANEXPORT zan::BOOL32 ZANAPI ModeSense(int CONTno, int page, int length, std::uint8_t* buffer,
+                                       std::uint8_t* completion);
+ZANEXPORT zan::BOOL32 ZANAPI ModeSelect(int CONTno, int page_length, const std::uint8_t* page,
+                                        std::uint8_t* completion);
+ZANEXPORT zan::BOOL32 ZANAPI ReadBuffer(int CONTno, int mode, int buffer_id, std::uint32_t BufferSize,
+                                        std::uint32_t offset, std::uint8_t* buffer, std::uint8_t* completion);
 
 } // extern "C"
 

@@ -1,0 +1,44 @@
+// Volumes: the drive letters of the machine and what lies behind them.
+// A volume's device ("\\\\.\\C:") is opened with plat::device; its SCSI
+// address comes from IOCTL_SCSI_GET_ADDRESS.
+#ifndef PLAT_VOLUMES_H
+#define PLAT_VOLUMES_H
+
+#include <cstddef>
+#include <cstdint>
+
+namespace plat {
+
+// GetDriveType results.
+inline constexpr std::uint32_t DRIVE_TYPE_UNKNOWN = 0;
+inline constexpr std::uint32_t DRIVE_TYPE_NO_ROOT_DIR = 1;
+inline constexpr std::uint32_t DRIVE_TYPE_REMOVABLE = 2;
+inline constexpr std::uint32_t DRIVE_TYPE_FIXED = 3;
+inline constexpr std::uint32_t DRIVE_TYPE_REMOTE = 4;
+inline constexpr std::uint32_t DRIVE_TYPE_CDROM = 5;
+inline constexpr std::uint32_t DRIVE_TYPE_RAMDISK = 6;
+
+// GetLogicalDrives: bit 0 for A:, bit 1 for B:, ... 0 with last_error() set
+// on failure.
+std::uint32_t logical_drive_mask();
+
+// GetDriveType of a root path such as "C:\\".
+std::uint32_t drive_type(const char* root_path);
+
+inline constexpr std::uint32_t IOCTL_SCSI_GET_ADDRESS = 0x00041018;
+
+// SCSI_ADDRESS, the answer of IOCTL_SCSI_GET_ADDRESS.
+struct scsi_address {
+    std::uint8_t length[4]; // little-endian u32: 8
+    std::uint8_t port_number;
+    std::uint8_t path_id;
+    std::uint8_t target_id;
+    std::uint8_t lun;
+};
+static_assert(sizeof(scsi_address) == 8);
+static_assert(offsetof(scsi_address, port_number) == 4);
+static_assert(offsetof(scsi_address, target_id) == 6);
+
+} // namespace plat
+
+#endif
