@@ -60,39 +60,7 @@ exports_expected=(
 
 # The usage text: 30 lines and the newline that follows them, which the tool's
 # output adds to the text's own last one, so an empty line closes it.
-cat >"$work/usage.expected" <<'EOF'
-zancli -AdpAllInfo -aN|-a0,1,2|-aALL
-zancli -AdpCount
-zancli -AdpAutoRbld -Enbl|-Dsbl|-Dsply -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
-zancli -AdpPRSetDelay -High|-Middle|-Low -aN|-a0,1,2|-aALL
-zancli -CfgLDAdd -R0|-R1|-R5[0:0,1:1,...N:N] {-WT|-WB} {-NORA|-RA} {-afterLdx} -aN
-zancli -CfgSpanADD -R10 -Array0[0:0,1:1,...N:N] -Array1[0:0,1:1,...N:N] [-Arrayx[0:0,1:1,...N:N]] {-WT|-WB} {-NORA|-RA} {-afterLdx} -aN
-zancli -CfgLDDel -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
-zancli -LDInfo -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
-zancli -LDSetProp -WT|-WB|-NORA|-RA -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
-zancli -LDGetProp -Cache -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
-zancli -LDCC -Start|-Abort|-ShowProg|-ProgDsply -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
-zancli -LDPDInfo -aN|-a0,1,2|-aALL
-zancli -LDGetNum -aN|-a0,1,2|-aALL
-zancli -PDInfo -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
-zancli -PDOnline -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
-zancli -PDOffline -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
-zancli -PDHSP -Set|-Rmv -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
-zancli -PDRbld -Start|-ShowProg|-ProgDsply -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
-zancli -PDGetNum -aN|-a0,1,2|-aALL
-zancli -PDList -aN|-a0,1,2|-aALL
-zancli -v
-zancli -h|-Help|?
-zancli -PDRbldPrrty -Idle|-Busy -High|-Middle|-Low -aN|-a0,1,2|-aALL
-zancli -LDParity -Start|-Abort|-ShowProg|-ProgDsply -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
-zancli -LDRstrDrvList -aN|-a0,1,2|-aALL
-zancli -LDRstr -Rstr|-Del -SLx {-DLx} {-WCache} {-RCache} -aN
-zancli -LDRstrDrvInfo -Lx -aN
-zancli -LDBadSpot -Lx|-L0,1,2|-Lall -aN|-a0,1,2|-aALL
-zancli -AdpFwFlash -fFileName {-NoVerChk} {-VerDown} -aN|-a0,1,2|-aALL
-zancli -PDLocate -Active|-Passive -PhysDrv[0:0,1:1,...N:N] -aN|-a0,1,2|-aALL
-
-EOF
+usage_expected=$(cd "$(dirname "$0")/../expected" && pwd)/zancli-usage.txt
 
 
 # ---- Static checks: format, exports, self-contained binaries -----------------
@@ -194,7 +162,7 @@ run_checks() {
         "    Copyright (C) 2009 Meridan. All rights reserved."
 
     run zancli.exe -h
-    expect "zancli -h" 0 "$work/usage.expected"
+    expect "zancli -h" 0 "$usage_expected"
 
     run zancli.exe -AdpCount
     expect_text "zancli -AdpCount" 0 "Adapter Count: 0."

@@ -1,5 +1,5 @@
-// Console: standard output and line input through the C runtime, so that
-// output written in text mode ends its lines as Windows programs do.
+// Console output and line input through the C runtime's standard streams. On
+// Windows, output written in text mode ends its lines as Windows programs do.
 #include <cstdio>
 
 #include "plat/console.h"
@@ -18,10 +18,8 @@ bool console_read_line(std::string& line, std::size_t max_chars)
     bool read_any = false;
     for (int c = std::getchar(); c != EOF; c = std::getchar()) {
         read_any = true;
-        if (line.size() < max_chars)
-            line.push_back(static_cast<char>(c));
-        if (c == '\n')
-            break;
+        if (line.size() < max_chars) line += static_cast<char>(c);
+        if (c == '\n') break;
     }
     return read_any;
 }
