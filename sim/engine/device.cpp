@@ -1,6 +1,7 @@
-// The simulated SCSI port device: checks the control envelope as the driver
-// does, serialises requests with the adapter's lock, applies pending faults
-// and hands the request record to the firmware model.
+// The simulated devices. A SCSI port device checks the control envelope as
+// the driver does, serialises requests with the adapter's lock, applies
+// pending faults and hands the request record to the firmware model. A volume
+// device tells where its volume lives.
 #include "sim/device.h"
 
 #include <algorithm>
@@ -9,7 +10,9 @@
 
 #include "dispatch.h"
 #include "plat/error.h"
+#include "plat/volumes.h"
 #include "sim/root.h"
+#include "storage.h"
 #include "store.h"
 #include "zanioctl.h"
 
@@ -40,18 +43,62 @@ void answer_status(const std::uint8_t* in, std::uint8_t* out, std::uint32_t size
     if (returned != nullptr) *returned = size;
 }
 
+char upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// "\\.\X:" names the volume with drive letter X.
+bool open_volume(const char* path, device_ref& out)
+{
+    const char letter = upper(path[4]);
+    if (std::strncmp(path, "\\\\.\\", 4) != 0 || letter < 'A' || letter > 'Z' || path[5] != ':' ||
+        path[6] != '\0') {
+        return false;
+    }
+    volume_location where;
+    if (!locate_volume(root_dir(), letter, where)) return false;
+    out.type = device_ref::kind::volume;
+    out.number = letter;
+    return true;
+}
+
+// IOCTL_SCSI_GET_ADDRESS: the port of the volume's disk and its target, the
+// logical drive.
+std::uint32_t volume_control(const device_ref& device, std::uint32_t code, void* out, std::uint32_t out_size,
+                             std::uint32_t* returned)
+{
+    if (code != plat::IOCTL_SCSI_GET_ADDRESS) return plat::ERR_INVALID_FUNCTION;
+    if (out == nullptr || out_size < sizeof(plat::scsi_address)) return plat::ERR_INSUFFICIENT_BUFFER;
+    volume_location where;
+    // The volume went away with its logical drive after it was opened.
+    if (!locate_volume(root_dir(), static_cast<char>(device.number), where)) return plat::ERR_IO_DEVICE;
+    plat::scsi_address address{};
+    zan::store_le32(address.length, sizeof address);
+    address.port_number = static_cast<std::uint8_t>(where.port);
+    address.target_id = where.target;
+    std::memcpy(out, &address, sizeof address);
+    if (returned != nullptr) *returned = sizeof address;
+    return plat::ERR_SUCCESS;
+}
+
 } // namespace
+
+std::uint32_t volume_mask()
+{
+    return volume_letters(root_dir());
+}
 
 std::uint32_t open_device(const char* path, device_ref& out)
 {
     static constexpr char PREFIX[] = "\\\\.\\scsi";
     if (path == nullptr) return plat::ERR_INVALID_PARAMETER;
     const std::size_t length = std::strlen(path);
+    if (length == 6 && open_volume(path, out)) return plat::ERR_SUCCESS;
     const std::size_t prefix = sizeof PREFIX - 1;
     if (length < prefix + 2 || path[length - 1] != ':') return plat::ERR_FILE_NOT_FOUND;
     for (std::size_t i = 0; i < prefix; ++i) {
-        const char c = path[i] >= 'A' && path[i] <= 'Z' ? static_cast<char>(path[i] - 'A' + 'a') : path[i];
-        if (c != PREFIX[i]) return plat::ERR_FILE_NOT_FOUND;
+        if (upper(path[i]) != upper(PREFIX[i])) return plat::ERR_FILE_NOT_FOUND;
     }
     const std::string digits(path + prefix, length - prefix - 1);
     if (digits.size() > 3 || digits.find_first_not_of("0123456789") != std::string::npos) {
@@ -68,7 +115,8 @@ std::uint32_t device_control(const device_ref& device, std::uint32_t code, const
                              void* out, std::uint32_t out_size, std::uint32_t* returned)
 {
     if (returned != nullptr) *returned = 0;
-    if (device.type != device_ref::kind::scsi_port || device.number < 0) return plat::ERR_INVALID_HANDLE;
+    if (device.number < 0) return plat::ERR_INVALID_HANDLE;
+    if (device.type == device_ref::kind::volume) return volume_control(device, code, out, out_size, returned);
     if (code != zan::IOCTL_SCSI_MINIPORT) return plat::ERR_INVALID_FUNCTION;
     if (in == nullptr || out == nullptr || in_size < HEADER || out_size < HEADER) return plat::ERR_INVALID_PARAMETER;
 

@@ -21,6 +21,10 @@ inline constexpr std::uint8_t SCSI_CHECK_CONDITION = 0x02;
 inline constexpr std::uint8_t SENSE_ILLEGAL_REQUEST = 0x05;
 inline constexpr std::uint8_t ASC_INVALID_OPERATION_CODE = 0x20;
 inline constexpr std::uint8_t ASC_INVALID_FIELD_IN_CDB = 0x24;
+inline constexpr std::uint8_t ASC_PARAMETER_LIST_LENGTH = 0x1A;
+inline constexpr std::uint8_t ASC_LUN_NOT_SUPPORTED = 0x25;
+inline constexpr std::uint8_t ASC_INVALID_FIELD_IN_PARAMETERS = 0x26;
+inline constexpr std::uint8_t ASC_COMMAND_SEQUENCE_ERROR = 0x2C;
 
 } // namespace sim
 

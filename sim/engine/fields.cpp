@@ -1,9 +1,11 @@
 #include "fields.h"
 
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 
+#include "mode_pages.h"
 #include "raid.h"
 
 namespace sim {
@@ -104,6 +106,39 @@ std::string format_bad_spots(const physical_drive& d)
     return text;
 }
 
+// Mode pages: one word of hex bytes per page, each a page the firmware keeps.
+std::string parse_mode_pages(adapter& a, std::string_view v)
+{
+    a.mode_pages.clear();
+    return for_each_word(v, [&a](std::string_view word) -> std::string {
+        std::vector<std::uint8_t> page;
+        if (!parse_hex_bytes(word, page)) return "mode pages are written as hex bytes";
+        if (std::string error = check_mode_page(page); !error.empty()) return error;
+        store_mode_page(a, page);
+        return {};
+    });
+}
+
+std::string format_mode_pages(const adapter& a)
+{
+    std::string text;
+    for (const std::vector<std::uint8_t>& page : a.mode_pages) {
+        if (!text.empty()) text += ' ';
+        text += hex_bytes(page);
+    }
+    return text;
+}
+
+std::string parse_logical_volumes(logical_drive& ld, std::string_view v)
+{
+    return parse_volumes(v, ld.volumes);
+}
+
+std::string format_logical_volumes(const logical_drive& ld)
+{
+    return format_volumes(ld.volumes);
+}
+
 std::string parse_level(logical_drive& ld, std::string_view v)
 {
     if (v == "0" || v == "1" || v == "5") ld.raid_level = static_cast<std::uint32_t>(v[0] - '0');
@@ -187,6 +222,17 @@ constexpr field<adapter> ADAPTER_FIELDS[] = {
     {.key = "flash_state", .kind = K::hex, .number = &adapter::flash_state, .limit = 0xFF},
     {.key = "battery", .kind = K::hex, .number = &adapter::battery, .limit = 0xFF, .names = BATTERY},
     {.key = "requests", .kind = K::custom, .parse = parse_requests, .format = format_requests},
+    {.key = "prevent_limit", .kind = K::number, .number = &adapter::prevent_limit, .limit = 0xFFFF},
+    {.key = "prevent_limit_one_month", .kind = K::number, .number = &adapter::prevent_limit_one_month,
+     .limit = 0xFFFF},
+    {.key = "prevent_limit_half_year", .kind = K::number, .number = &adapter::prevent_limit_half_year,
+     .limit = 0xFFFF},
+    {.key = "prevent_limit_one_year", .kind = K::number, .number = &adapter::prevent_limit_one_year,
+     .limit = 0xFFFF},
+    {.key = "mode_pages", .kind = K::custom, .parse = parse_mode_pages, .format = format_mode_pages},
+    {.key = "event_next", .kind = K::number, .number = &adapter::event_next, .limit = EVENT_SLOTS - 1},
+    {.key = "event_unread", .kind = K::number, .number = &adapter::event_unread, .limit = EVENT_SLOTS},
+    {.key = "event_sequence", .kind = K::number, .number = &adapter::event_sequence, .limit = UINT32_MAX},
 };
 
 constexpr field<fault_plan> FAULT_FIELDS[] = {
@@ -216,6 +262,7 @@ constexpr field<physical_drive> DRIVE_FIELDS[] = {
      .limit = MEDIUM_ERRORS_NOT_AVAILABLE, .names = MEDIUM_ERRORS},
     {.key = "bad_spots", .kind = K::custom, .parse = parse_bad_spots, .format = format_bad_spots},
     {.key = "inquiry", .kind = K::text, .text = &physical_drive::inquiry, .limit = 40},
+    {.key = "led", .kind = K::hex, .number = &physical_drive::led, .limit = 0xFF},
 };
 
 constexpr field<logical_drive> LOGICAL_FIELDS[] = {
@@ -232,6 +279,8 @@ constexpr field<logical_drive> LOGICAL_FIELDS[] = {
     {.key = "progress", .kind = K::number, .number = &logical_drive::progress, .limit = 100},
     {.key = "errors", .kind = K::number, .number = &logical_drive::errors, .limit = UINT32_MAX},
     {.key = "forced", .kind = K::choice, .number = &logical_drive::forced, .names = YES_NO},
+    {.key = "delete_step", .kind = K::number, .number = &logical_drive::delete_step, .limit = 2},
+    {.key = "volumes", .kind = K::custom, .parse = parse_logical_volumes, .format = format_logical_volumes},
 };
 
 constexpr field<registry_port> PORT_FIELDS[] = {
@@ -269,6 +318,54 @@ bool parse_number(std::string_view text, std::uint64_t limit, std::uint64_t& out
     if (error != std::errc() || end != text.data() + text.size() || value > limit) return false;
     out = value;
     return true;
+}
+
+std::string hex_bytes(std::span<const std::uint8_t> bytes)
+{
+    static constexpr char DIGITS[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (std::uint8_t b : bytes) {
+        text += DIGITS[b >> 4];
+        text += DIGITS[b & 0x0F];
+    }
+    return text;
+}
+
+bool parse_hex_bytes(std::string_view text, std::vector<std::uint8_t>& out)
+{
+    out.clear();
+    if (text.size() % 2 != 0) return false;
+    for (std::size_t at = 0; at < text.size(); at += 2) {
+        std::uint8_t value = 0;
+        const auto [end, error] = std::from_chars(text.data() + at, text.data() + at + 2, value, 16);
+        if (error != std::errc() || end != text.data() + at + 2) return false;
+        out.push_back(value);
+    }
+    return true;
+}
+
+std::string format_volumes(const std::string& letters)
+{
+    std::string text;
+    for (char letter : letters) {
+        if (!text.empty()) text += ' ';
+        text += letter;
+    }
+    return text;
+}
+
+std::string parse_volumes(std::string_view text, std::string& letters)
+{
+    letters.clear();
+    return for_each_word(text, [&letters](std::string_view word) -> std::string {
+        const char letter = word.size() == 1 ? static_cast<char>(std::toupper(static_cast<unsigned char>(word[0]))) : 0;
+        if (letter < 'A' || letter > 'Z') return "volumes are drive letters A-Z separated by blanks";
+        if (letter == SYSTEM_VOLUME) return std::string(1, letter) + ": is the system volume";
+        if (letters.find(letter) != std::string::npos) return std::string(1, letter) + ": is given twice";
+        letters += letter;
+        return {};
+    });
 }
 
 } // namespace sim

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model.h"
 
@@ -55,6 +56,15 @@ const char* name_of(std::span<const named_code> names, std::uint32_t code);
 
 // Numbers as the text form writes them: decimal, or 0x hex (either accepted).
 [[nodiscard]] bool parse_number(std::string_view text, std::uint64_t limit, std::uint64_t& out);
+
+// Bytes as the text form writes them: two hex digits each, no separators.
+std::string hex_bytes(std::span<const std::uint8_t> bytes);
+[[nodiscard]] bool parse_hex_bytes(std::string_view text, std::vector<std::uint8_t>& out);
+
+// Volume letters as the text form writes them ("D E"); parsing accepts
+// either case, refuses the system volume and repeats, and keeps upper case.
+std::string format_volumes(const std::string& letters);
+[[nodiscard]] std::string parse_volumes(std::string_view text, std::string& letters);
 
 } // namespace sim
 

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ inline constexpr std::uint8_t ROLE_SPARE_IN_USE = 3;
 inline constexpr std::uint32_t DRIVE_GOOD = 0x00;
 inline constexpr std::uint32_t DRIVE_ALARM_FIRST = 0x20;
 inline constexpr std::uint32_t DRIVE_ALARM_LAST = 0x2F;
+inline constexpr std::uint32_t DRIVE_UNSUPPORTED = 0x80;
 
 // Logical-drive state codes derived from the members.
 inline constexpr std::uint8_t LD_GOOD = 0x00;
@@ -36,6 +38,13 @@ inline constexpr std::uint8_t CLASS_MEMBER_NO_USE = 1;
 inline constexpr std::uint8_t CLASS_SPARE_USE = 2;
 inline constexpr std::uint8_t CLASS_SPARE_NO_USE = 3;
 inline constexpr std::uint8_t CLASS_FRESH = 4;
+
+// The firmware's event log: a ring of fixed-size entries.
+inline constexpr std::uint32_t EVENT_SLOTS = 4096;
+inline constexpr std::size_t EVENT_SIZE = 512;
+
+// The volume every simulated machine boots from; it lives on no Zan adapter.
+inline constexpr char SYSTEM_VOLUME = 'C';
 
 inline constexpr std::uint32_t MEDIUM_ERRORS_NOT_AVAILABLE = 0xFFFFFFFF;
 inline constexpr std::size_t BAD_SPOT_LIST_SIZE = 16;
@@ -59,6 +68,7 @@ struct physical_drive {
     std::uint32_t medium_errors = 0;   // MEDIUM_ERRORS_NOT_AVAILABLE when unknown
     std::vector<std::uint32_t> bad_spots; // LBAs
     std::string inquiry;               // empty: built from vendor, product, revision
+    std::uint32_t led = 0;             // locate LED mode last set
     bool operator==(const physical_drive&) const = default;
 };
 
@@ -77,6 +87,8 @@ struct logical_drive {
     std::uint32_t progress = 0;        // percent
     std::uint32_t errors = 0;          // operation error count
     std::uint32_t forced = 0;          // force state change
+    std::uint32_t delete_step = 0;     // deletion steps accepted so far (0-2)
+    std::string volumes;               // letters of the Windows volumes on its disk
     bool operator==(const logical_drive&) const = default;
 };
 
@@ -115,6 +127,19 @@ struct adapter {
     std::uint32_t flash_state = 0x13;
     std::uint32_t battery = 0;         // 0xFF: no battery or battery failed
     std::uint64_t requests = 0;        // control requests answered since creation
+    std::uint32_t prevent_limit = 10;  // GListInfo thresholds
+    std::uint32_t prevent_limit_one_month = 3;
+    std::uint32_t prevent_limit_half_year = 6;
+    std::uint32_t prevent_limit_one_year = 8;
+    // Mode pages changed by MODE SELECT, each whole (page code, length, data);
+    // pages not listed read as the firmware's defaults.
+    std::vector<std::vector<std::uint8_t>> mode_pages;
+    // Event log: the slot the next entry goes to, how many entries nobody has
+    // collected yet, and the slots written so far (EVENT_SIZE bytes each).
+    std::uint32_t event_next = 0;
+    std::uint32_t event_unread = 0;
+    std::uint32_t event_sequence = 0;  // number of the last entry written
+    std::map<std::uint32_t, std::vector<std::uint8_t>> events;
     fault_plan faults;
     std::array<physical_drive, DRIVE_SLOTS> drives;
     std::array<logical_drive, LOGICAL_SLOTS> logicals;

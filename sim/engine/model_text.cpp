@@ -112,7 +112,7 @@ void write_fields(std::string& out, std::span<const field<T>> fields, const T& s
     }
 }
 
-enum class section { none, port, adapter, faults, drive, logical };
+enum class section { none, port, adapter, faults, drive, logical, event };
 
 struct section_name {
     const char* word;
@@ -127,7 +127,25 @@ constexpr section_name SECTIONS[] = {
     {"faults", section::faults, false, 0},
     {"drive", section::drive, true, DRIVE_SLOTS - 1},
     {"logical", section::logical, true, LOGICAL_SLOTS - 1},
+    {"event", section::event, true, EVENT_SLOTS - 1},
 };
+
+// An event-log entry: its bytes in hex, zeros after the last ones given.
+std::string parse_event(std::vector<std::uint8_t>& entry, std::string_view key, std::string_view value)
+{
+    if (key != "data") return "unknown key '" + std::string(key) + "'";
+    if (!parse_hex_bytes(value, entry) || entry.size() > EVENT_SIZE) {
+        return "data: at most " + std::to_string(EVENT_SIZE) + " bytes in hex";
+    }
+    entry.resize(EVENT_SIZE, 0);
+    return {};
+}
+
+std::string format_event(const std::vector<std::uint8_t>& entry)
+{
+    const auto last = std::find_if(entry.rbegin(), entry.rend(), [](std::uint8_t b) { return b != 0; });
+    return hex_bytes(std::span(entry.data(), static_cast<std::size_t>(entry.rend() - last)));
+}
 
 class parser {
 public:
@@ -191,6 +209,7 @@ private:
             return apply_field(drive_fields(), out_.adapters.back().drives[number_], key, value);
         case section::logical:
             return apply_field(logical_fields(), out_.adapters.back().logicals[number_], key, value);
+        case section::event: return parse_event(out_.adapters.back().events[static_cast<std::uint32_t>(number_)], key, value);
         case section::none: break;
         }
         return "no section";
@@ -266,6 +285,12 @@ private:
             logical_line_ = line_;
             break;
         }
+        case section::event: {
+            auto& events = out_.adapters.back().events;
+            if (events.count(number)) return error("[" + std::string(inner) + "] is described twice");
+            events[number].assign(EVENT_SIZE, 0);
+            break;
+        }
         case section::none: break;
         }
         return {};
@@ -329,6 +354,11 @@ std::string parse_adapter(const std::string& text, adapter& out)
     return {};
 }
 
+std::string apply_drive_setting(physical_drive& drive, std::string_view key, std::string_view value)
+{
+    return apply_field(drive_fields(), drive, key, value);
+}
+
 std::string format_adapter(const adapter& a)
 {
     std::string out = "[adapter " + std::to_string(a.port) + "]\n";
@@ -345,6 +375,9 @@ std::string format_adapter(const adapter& a)
         if (!a.logicals[n].defined) continue;
         out += "\n[logical " + std::to_string(n) + "]\n";
         write_fields(out, logical_fields(), a.logicals[n]);
+    }
+    for (const auto& [slot, entry] : a.events) {
+        out += "\n[event " + std::to_string(slot) + "]\ndata = " + format_event(entry) + "\n";
     }
     return out;
 }

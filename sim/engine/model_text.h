@@ -13,6 +13,7 @@
 #define SIM_ENGINE_MODEL_TEXT_H
 
 #include <string>
+#include <string_view>
 
 #include "model.h"
 
@@ -24,6 +25,9 @@ namespace sim {
 
 // Parses an adapter state file: a scenario with exactly one adapter.
 [[nodiscard]] std::string parse_adapter(const std::string& text, adapter& out);
+
+// Sets one key of a [drive N] section on `drive`; empty or why not.
+[[nodiscard]] std::string apply_drive_setting(physical_drive& drive, std::string_view key, std::string_view value);
 
 // The full text of one adapter, which parse_adapter reads back unchanged.
 std::string format_adapter(const adapter& a);

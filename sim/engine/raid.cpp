@@ -148,6 +148,14 @@ std::string check_adapter(const adapter& a)
             owner[m.hdd] = static_cast<int>(n);
         }
     }
+    std::string letters;
+    for (const logical_drive& ld : a.logicals) {
+        if (!ld.defined) continue;
+        for (char letter : ld.volumes) {
+            if (letters.find(letter) != std::string::npos) return std::string(1, letter) + ": is on two logical drives";
+            letters += letter;
+        }
+    }
     for (std::size_t d = 0; d < DRIVE_SLOTS; ++d) {
         if (a.drives[d].global_spare == 0) continue;
         if (!a.drives[d].present) return "global hot spare " + std::to_string(d) + " is not present";

@@ -48,7 +48,7 @@ std::uint8_t drive_class(const adapter& a, std::uint32_t hdd);
 // Rules one logical drive must satisfy on its own; empty when it does.
 std::string check_logical(const logical_drive& ld);
 // Rules across the drives of an adapter (no drive used twice, spares free and
-// present); empty when they hold.
+// present, no volume letter twice); empty when they hold.
 std::string check_adapter(const adapter& a);
 
 } // namespace sim

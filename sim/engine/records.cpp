@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "event_log.h"
 #include "raid.h"
 
 namespace sim {
@@ -34,6 +35,12 @@ std::string padded(const std::string& text, std::size_t width)
 }
 
 } // namespace
+
+std::string inquiry_text(const physical_drive& d)
+{
+    return padded(d.inquiry.empty() ? padded(d.vendor, 8) + padded(d.product, 16) + padded(d.revision, 4) : d.inquiry,
+                  40);
+}
 
 zan::ContInfo build_cont_info(const adapter& a)
 {
@@ -79,6 +86,7 @@ zan::RaidStatus build_raid_status(const adapter& a)
         const physical_drive& drive = a.drives[static_cast<std::size_t>(d)];
         r.hdd_state[d] = drive.present ? static_cast<zan::u8>(drive.state) : NONE;
     }
+    r.event_log_position.set(event_read_position(a));
     r.battery_status = static_cast<zan::u8>(a.battery);
     return r;
 }
@@ -125,9 +133,7 @@ zan::PhysicalDriveInfo build_drive_info(const adapter& a, int number)
     r.drive_class = drive_class(a, static_cast<std::uint32_t>(number));
     r.size_mb.set(d.size_mb);
     r.medium_error_count.set(d.medium_errors);
-    const std::string inquiry =
-        d.inquiry.empty() ? padded(d.vendor, 8) + padded(d.product, 16) + padded(d.revision, 4) : d.inquiry;
-    put_padded(r.inquiry_text, inquiry);
+    put_padded(r.inquiry_text, inquiry_text(d));
     r.link = static_cast<zan::u8>(d.link);
     r.smart = static_cast<zan::u8>(d.smart);
     // The bad-spot list holds 16 entries; more spots than that are "Over".

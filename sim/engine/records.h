@@ -3,6 +3,7 @@
 #define SIM_ENGINE_RECORDS_H
 
 #include <cstdint>
+#include <string>
 
 #include "model.h"
 #include "zandllctl.h"
@@ -15,6 +16,10 @@ zan::RaidStatus build_raid_status(const adapter& a);
 // Callers make sure that the logical drive is defined and the drive present.
 zan::LogicalDriveInfo build_logical_info(const adapter& a, int number);
 zan::PhysicalDriveInfo build_drive_info(const adapter& a, int number);
+
+// A drive's 40-character inquiry text: as given, or built from vendor (8),
+// product (16) and revision (4), blank-padded.
+std::string inquiry_text(const physical_drive& d);
 
 } // namespace sim
 

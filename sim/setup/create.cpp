@@ -82,6 +82,23 @@ std::string write_ports(const std::vector<registry_port>& ports)
     return {};
 }
 
+// A drive letter names one volume on the whole machine.
+std::string check_volume_letters(const std::vector<adapter>& adapters)
+{
+    std::string seen;
+    for (const adapter& a : adapters) {
+        for (const logical_drive& ld : a.logicals) {
+            for (char letter : ld.defined ? ld.volumes : std::string()) {
+                if (seen.find(letter) != std::string::npos) {
+                    return "volume " + std::string(1, letter) + ": is on two adapters";
+                }
+                seen += letter;
+            }
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 std::string create_root(const std::string& scenario_text)
@@ -95,6 +112,7 @@ std::string create_root(const std::string& scenario_text)
         if (p.driver.empty()) return "port " + std::to_string(p.port) + " has no driver";
     }
     std::sort(ports.begin(), ports.end(), [](const registry_port& x, const registry_port& y) { return x.port < y.port; });
+    if (std::string e = check_volume_letters(s.adapters); !e.empty()) return e;
 
     if (std::string e = prepare_root(root); !e.empty()) return e;
     for (const adapter& a : s.adapters) {

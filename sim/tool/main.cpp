@@ -2,6 +2,7 @@
 // injects the faults that the programs of the suite must cope with.
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -30,6 +31,12 @@ constexpr char USAGE[] =
     "  fault status PORT STATUS N     answer status word STATUS (hex) to the next N requests\n"
     "  fault silent PORT on|off       stop or resume answering\n"
     "  fault clear PORT               drop every pending fault\n"
+    "  fail PORT DRIVE                break a drive (it goes to an alarm state)\n"
+    "  pull PORT DRIVE                take a drive out of its slot\n"
+    "  insert PORT DRIVE [KEY=VALUE]  put a drive into an empty slot; keys as in a\n"
+    "                                 scenario's [drive N] section (vendor, size_mb, ...)\n"
+    "  volume add PORT LOGICAL LETTER put a Windows volume on a logical drive\n"
+    "  volume remove LETTER           remove a Windows volume\n"
     "  requests PORT                  print the number of requests answered\n"
     "  hold PORT SECONDS              keep the adapter occupied for a while\n"
     "  help                           show this text\n";
@@ -131,6 +138,75 @@ int cmd_fault(const args& a)
     return error.empty() ? 0 : fail(error);
 }
 
+bool read_drive(const std::string& text, std::uint32_t& hdd)
+{
+    std::uint64_t value = 0;
+    if (!read_number(text, 11, value)) return false;
+    hdd = static_cast<std::uint32_t>(value);
+    return true;
+}
+
+// A drive letter, with or without its colon.
+bool read_letter(const std::string& text, char& letter)
+{
+    if (text.empty() || text.size() > 2 || (text.size() == 2 && text[1] != ':')) return false;
+    letter = text[0];
+    return std::isalpha(static_cast<unsigned char>(letter)) != 0;
+}
+
+// fail, pull and insert: PORT DRIVE, then insert's settings.
+int drive_command(const args& a, const char* name, std::string (*run)(int, std::uint32_t))
+{
+    int port = 0;
+    std::uint32_t hdd = 0;
+    if (!read_port(a[0], port) || !read_drive(a[1], hdd)) {
+        return misuse(std::string(name) + " needs a port number (0-255) and a drive number (0-11)");
+    }
+    const std::string error = run(port, hdd);
+    return error.empty() ? 0 : fail(error);
+}
+
+int cmd_fail(const args& a)
+{
+    return drive_command(a, "fail", sim::fail_drive);
+}
+
+int cmd_pull(const args& a)
+{
+    return drive_command(a, "pull", sim::pull_drive);
+}
+
+int cmd_insert(const args& a)
+{
+    int port = 0;
+    std::uint32_t hdd = 0;
+    if (!read_port(a[0], port) || !read_drive(a[1], hdd)) {
+        return misuse("insert needs a port number (0-255) and a drive number (0-11)");
+    }
+    const std::string error = sim::insert_drive(port, hdd, args(a.begin() + 2, a.end()));
+    return error.empty() ? 0 : fail(error);
+}
+
+int cmd_volume(const args& a)
+{
+    int port = 0;
+    std::uint64_t logical = 0;
+    char letter = 0;
+    std::string error;
+    if (a[0] == "add" && a.size() == 4) {
+        if (!read_port(a[1], port) || !read_number(a[2], 11, logical) || !read_letter(a[3], letter)) {
+            return misuse("volume add needs a port number, a logical drive (0-11) and a drive letter");
+        }
+        error = sim::add_volume(port, static_cast<std::uint32_t>(logical), letter);
+    } else if (a[0] == "remove" && a.size() == 2) {
+        if (!read_letter(a[1], letter)) return misuse("volume remove needs a drive letter");
+        error = sim::remove_volume(letter);
+    } else {
+        return misuse("volume add PORT LOGICAL LETTER | volume remove LETTER");
+    }
+    return error.empty() ? 0 : fail(error);
+}
+
 int cmd_requests(const args& a)
 {
     int port = 0;
@@ -182,6 +258,8 @@ struct command {
 constexpr command COMMANDS[] = {
     {"create", 0, 1, cmd_create},   {"show", 0, 0, cmd_show}, {"fault", 2, 4, cmd_fault},
     {"requests", 1, 1, cmd_requests}, {"hold", 2, 2, cmd_hold}, {"help", 0, 0, cmd_help},
+    {"fail", 2, 2, cmd_fail},         {"pull", 2, 2, cmd_pull}, {"insert", 2, 2 + 12, cmd_insert},
+    {"volume", 2, 4, cmd_volume},
 };
 
 } // namespace

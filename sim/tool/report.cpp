@@ -74,14 +74,18 @@ std::string logical_rows(const adapter& a)
         const logical_drive& ld = a.logicals[static_cast<std::size_t>(n)];
         if (!ld.defined) continue;
         if (out.empty()) {
-            out = line("  %-7s %-6s %-8s %8s  %-6s %-18s %-10s %-11s %s", "Logical", "Level", "State",
-                       "Size MB", "Stripe", "Members", "Rebuild", "Maintenance", "Progress");
+            out = line("  %-7s %-6s %-8s %8s  %-6s %-18s %-10s %-11s %-8s %s", "Logical", "Level", "State",
+                       "Size MB", "Stripe", "Members", "Rebuild", "Maintenance", "Progress", "Volumes");
         }
         const std::string stripe = ld.stripe_blocks == 0 ? "none" : std::to_string(ld.stripe_blocks / 2) + "k";
-        out += line("  %-7d %-6s %-8s %8u  %-6s %-18s %-10s %-11s %u%%", n, ("RAID" + format_level(ld)).c_str(),
+        std::string volumes;
+        for (char letter : ld.volumes) volumes += (volumes.empty() ? "" : " ") + std::string(1, letter) + ":";
+        const std::string progress = std::to_string(ld.progress) + "%";
+        out += line("  %-7d %-6s %-8s %8u  %-6s %-18s %-10s %-11s %-8s %s", n, ("RAID" + format_level(ld)).c_str(),
                     word(LOGICAL_STATE_NAMES, logical_state(a, n)).c_str(), logical_size_mb(a, ld),
                     stripe.c_str(), format_members(ld).c_str(), word(REBUILD_NAMES, ld.rebuild).c_str(),
-                    word(MAINTENANCE_NAMES, ld.maintenance).c_str(), ld.progress);
+                    word(MAINTENANCE_NAMES, ld.maintenance).c_str(), progress.c_str(),
+                    volumes.empty() ? "-" : volumes.c_str());
     }
     return out.empty() ? "  No logical drives.\n" : out;
 }

@@ -34,8 +34,8 @@ setup() {
   1     good        Member Use 0-D1        140014  KESTREL  KS3146SAS        0101  3.0G     none             0             0
   2     good        Spare Use              140014  KESTREL  KS3146SAS        0101  3.0G     none             0             0
   3     good        Fresh                  140014  KESTREL  KS3146SAS        0101  3.0G     none             0             0
-  Logical Level  State     Size MB  Stripe Members            Rebuild    Maintenance Progress
-  0       RAID1  good       140014  128k   0 1                -          -           0%'
+  Logical Level  State     Size MB  Stripe Members            Rebuild    Maintenance Progress Volumes
+  0       RAID1  good       140014  128k   0 1                -          -           0%       -'
     [ "$output" = "$expected" ]
 }
 

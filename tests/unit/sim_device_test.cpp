@@ -166,7 +166,7 @@ TEST_F(sim_device, information_requests_answer_from_the_model)
     EXPECT_EQ(ask(zan::IOCTL_KRAID_GET_HDD_INFO, 0, 0), zan::IOC_STATUS_INVALID_PARAM);
     EXPECT_EQ(ask(zan::IOCTL_KRAID_GET_CONTROLLER_INFO, 7), zan::IOC_STATUS_INVALID_PARAM);
     // Known codes the firmware does not carry out yet are rejected.
-    EXPECT_EQ(ask(zan::IOCTL_KRAID_CONFIG_LOGICAL_DISK, 1), zan::IOC_STATUS_INVALID_PARAM);
+    EXPECT_EQ(ask(zan::IOCTL_KRAID_CONFIG_FAULT_RECOVERY, 1), zan::IOC_STATUS_INVALID_PARAM);
     EXPECT_EQ(ask(zan::IOCTL_KRAID_SET_SERVICE_STATE, 1), zan::IOC_STATUS_INVALID_PARAM);
 }
 
@@ -191,7 +191,8 @@ TEST_F(sim_device, read_buffer_reports_unsupported_buffers_in_the_completion)
                      read({0x3C, 0x02, 0xA0, 0, 0, 0, 0, 0x01, 0x00, 0}), // wrong mode
                      read({0x3C, 0x01, 0xA0, 0, 0x01, 0, 0, 0x01, 0x00, 0}), // offset past the buffer
                      read({0x3C, 0x01, 0xA0, 0, 0, 0, 0, 0x02, 0x01, 0}), // longer than the data area
-                     read({0x20, 0x01, 0x01, 0, 0, 0, 0, 0x02, 0x00, 0})}) {
+                     read({0x20, 0x01, 0x01, 0, 0, 5, 0, 0x02, 0x00, 0}), // SMART of an absent drive
+                     read({0x12, 0x00, 0x00, 0, 0, 0, 0, 0x02, 0x00, 0})}) { // not a read
         EXPECT_NE(record(b)[3], 0);
         EXPECT_EQ(record(b)[22], 0);
     }

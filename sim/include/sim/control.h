@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace sim {
 
@@ -22,6 +23,21 @@ const std::string& demo_scenario();
 [[nodiscard]] std::string set_silent(int port, bool silent);
 // Drops every pending fault of the adapter.
 [[nodiscard]] std::string clear_faults(int port);
+
+// Drives of the adapter on `port` as the hardware changes them: a drive that
+// breaks (an alarm state), is pulled out of its slot, or is put into an empty
+// slot. `settings` are "key=value" words with the keys of a scenario's
+// [drive N] section; a drive put into a member's slot starts failed unless
+// they give its state.
+[[nodiscard]] std::string fail_drive(int port, std::uint32_t hdd);
+[[nodiscard]] std::string pull_drive(int port, std::uint32_t hdd);
+[[nodiscard]] std::string insert_drive(int port, std::uint32_t hdd, const std::vector<std::string>& settings);
+
+// Windows volumes: a drive letter on logical drive `logical` of the adapter on
+// `port`, and its removal. Letters are unique on the machine; C: is the
+// system volume.
+[[nodiscard]] std::string add_volume(int port, std::uint32_t logical, char letter);
+[[nodiscard]] std::string remove_volume(char letter);
 
 // Number of control requests the adapter on `port` has answered since the
 // root was created, busy answers included.

@@ -1,6 +1,5 @@
 // The simulated devices as the hosted device facility reaches them: the
-// adapters' SCSI port devices (and, later, disks and volumes of the storage
-// stack).
+// adapters' SCSI port devices and the volumes of the storage stack.
 #ifndef SIM_DEVICE_H
 #define SIM_DEVICE_H
 
@@ -9,13 +8,14 @@
 namespace sim {
 
 struct device_ref {
-    enum class kind { scsi_port };
+    enum class kind { scsi_port, volume };
     kind type = kind::scsi_port;
-    int number = -1; // port number for kind::scsi_port
+    int number = -1; // port number (scsi_port) or drive letter 'A'-'Z' (volume)
 };
 
-// Resolves a device path of the simulated machine. Returns 0 on success or a
-// Windows error code (2 when no simulated device answers to the path).
+// Resolves a device path of the simulated machine ("\\\\.\\Scsi2:",
+// "\\\\.\\D:"). Returns 0 on success or a Windows error code (2 when no
+// simulated device answers to the path).
 [[nodiscard]] std::uint32_t open_device(const char* path, device_ref& out);
 
 // One DeviceIoControl on an opened device, as the driver answers it. Returns 0
@@ -24,6 +24,10 @@ struct device_ref {
 [[nodiscard]] std::uint32_t device_control(const device_ref& device, std::uint32_t code, const void* in,
                                            std::uint32_t in_size, void* out, std::uint32_t out_size,
                                            std::uint32_t* returned);
+
+// The drive letters of the simulated machine's volumes, bit 0 for A:: the
+// system volume C: and every volume on a logical drive.
+std::uint32_t volume_mask();
 
 } // namespace sim
 

@@ -1,0 +1,96 @@
+#include "event_log.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "raid.h"
+#include "records.h"
+#include "zanbytes.h"
+
+namespace sim {
+
+namespace {
+
+event_entry state_event(std::uint16_t type, std::size_t object, std::uint8_t new_state, std::uint8_t old_state)
+{
+    event_entry e = make_event(EVENT_CLASS_STATE, EVENT_CODE_STATE);
+    zan::store_le16(e.data() + EVENT_TYPE, type);
+    e[EVENT_OBJECT] = static_cast<std::uint8_t>(object);
+    e[EVENT_NEW_STATE] = new_state;
+    e[EVENT_OLD_STATE] = old_state;
+    return e;
+}
+
+} // namespace
+
+event_entry make_event(std::uint16_t event_class, std::uint16_t code)
+{
+    event_entry e{};
+    zan::store_le16(e.data() + EVENT_CLASS, event_class);
+    zan::store_le16(e.data() + EVENT_CODE, code);
+    return e;
+}
+
+void append_event(adapter& a, event_entry entry)
+{
+    ++a.event_sequence;
+    zan::store_le32(entry.data() + EVENT_SEQUENCE, a.event_sequence);
+    a.events[a.event_next].assign(entry.begin(), entry.end());
+    a.event_next = (a.event_next + 1) % EVENT_SLOTS;
+    // A full ring overwrites its oldest entry, which is then lost unread.
+    a.event_unread = std::min(a.event_unread + 1, EVENT_SLOTS);
+}
+
+std::uint32_t event_read_position(const adapter& a)
+{
+    return (a.event_next + EVENT_SLOTS - a.event_unread) % EVENT_SLOTS;
+}
+
+void read_event_log(const adapter& a, std::size_t offset, std::span<std::uint8_t> out)
+{
+    std::fill(out.begin(), out.end(), EVENT_EMPTY_FILL);
+    for (std::size_t done = 0; done < out.size();) {
+        const std::size_t at = offset + done;
+        const std::size_t slot = at / EVENT_SIZE;
+        const std::size_t within = at % EVENT_SIZE;
+        const std::size_t count = std::min(out.size() - done, EVENT_SIZE - within);
+        if (slot >= EVENT_SLOTS) break;
+        if (const auto entry = a.events.find(static_cast<std::uint32_t>(slot)); entry != a.events.end()) {
+            std::memcpy(out.data() + done, entry->second.data() + within, count);
+        }
+        done += count;
+    }
+}
+
+state_snapshot take_snapshot(const adapter& a)
+{
+    const zan::RaidStatus status = build_raid_status(a);
+    state_snapshot s;
+    std::copy(std::begin(status.hdd_state), std::end(status.hdd_state), s.drives.begin());
+    std::copy(std::begin(status.ld_state), std::end(status.ld_state), s.logicals.begin());
+    return s;
+}
+
+void log_state_changes(adapter& a, const state_snapshot& before)
+{
+    const state_snapshot after = take_snapshot(a);
+    for (std::size_t d = 0; d < DRIVE_SLOTS; ++d) {
+        if (after.drives[d] == before.drives[d]) continue;
+        event_entry e = state_event(EVENT_TYPE_DRIVE, d, after.drives[d], before.drives[d]);
+        if (a.drives[d].present) {
+            const std::string inquiry = inquiry_text(a.drives[d]);
+            std::memcpy(e.data() + EVENT_INQUIRY, inquiry.data(), inquiry.size());
+        }
+        append_event(a, e);
+    }
+    // Logical drives that come or go are configuration changes, not state
+    // changes of a logical drive.
+    for (std::size_t n = 0; n < LOGICAL_SLOTS; ++n) {
+        if (after.logicals[n] == before.logicals[n] || after.logicals[n] == NONE || before.logicals[n] == NONE) {
+            continue;
+        }
+        append_event(a, state_event(EVENT_TYPE_LOGICAL, n, after.logicals[n], before.logicals[n]));
+    }
+}
+
+} // namespace sim

@@ -1,0 +1,46 @@
+// Changing an adapter's state from outside a request: under its lock, waiting
+// a while for a request in progress, loaded, changed and saved in one step.
+#ifndef SIM_SETUP_CHANGE_H
+#define SIM_SETUP_CHANGE_H
+
+#include <string>
+
+#include "model.h"
+#include "sim/root.h"
+#include "store.h"
+
+namespace sim {
+
+// Long enough for any request in progress to end.
+inline constexpr int LOCK_WAIT_MS = 5000;
+
+inline std::string check_port(int port, const std::string& root)
+{
+    if (port < 0 || port > 255 || !adapter_exists(root, static_cast<std::uint32_t>(port))) {
+        return "no adapter on port " + std::to_string(port);
+    }
+    return {};
+}
+
+// `change` returns an empty string, or why it refuses (nothing is saved).
+template <class F>
+std::string change_adapter(int port, F change)
+{
+    const std::string root = root_dir();
+    if (std::string e = check_port(port, root); !e.empty()) return e;
+    const auto p = static_cast<std::uint32_t>(port);
+    adapter_lock lock;
+    switch (lock.lock_within(root, p, LOCK_WAIT_MS)) {
+    case adapter_lock::outcome::held: break;
+    case adapter_lock::outcome::busy: return "the adapter on port " + std::to_string(port) + " stays busy";
+    case adapter_lock::outcome::failed: return lock.error();
+    }
+    adapter a;
+    if (std::string e = load_adapter(root, p, a); !e.empty()) return e;
+    if (std::string e = change(a); !e.empty()) return e;
+    return save_adapter(root, a);
+}
+
+} // namespace sim
+
+#endif
