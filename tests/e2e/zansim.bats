@@ -145,3 +145,69 @@ setup() {
     [ "$status" -eq 0 ]
     [[ "${lines[0]}" == "Usage: zansim COMMAND [ARGUMENTS]" ]]
 }
+
+@test "fail, pull and insert change drives as the hardware would" {
+    "$zansim" create "$ZAN_SOURCE/sim/scenarios/one" >/dev/null
+    "$zansim" fail 2 0
+    "$zansim" pull 2 2
+    "$zansim" pull 2 1
+    "$zansim" insert 2 1 vendor=ACME product=AC300 size_mb=286102
+    "$zansim" insert 2 4
+    run "$zansim" show
+    [ "$status" -eq 0 ]
+    grep -Eq '^  0 +alarm0 +Member No Use 0-D0 +140014 ' <<<"$output"
+    grep -Eq '^  1 +alarm0 +Member No Use 0-D1 +286102  ACME +AC300 ' <<<"$output"
+    grep -Eq '^  4 +good +Fresh +140014  KESTREL ' <<<"$output"
+    [ -z "$(grep -E '^  2 ' <<<"$output")" ]
+    grep -Eq '^  0 +RAID1 +alarm ' <<<"$output"
+    grep -q '^event_unread = 7$' "$ZAN_ROOT/adapters/port2.state"
+
+    run "$zansim" fail 2 2
+    [ "$status" -eq 1 ]
+    [ "$output" = "zansim: drive 2 is not present" ]
+    run "$zansim" insert 2 1
+    [ "$status" -eq 1 ]
+    [ "$output" = "zansim: slot 1 already holds a drive" ]
+    run "$zansim" insert 2 2 size_mb=lots
+    [ "$status" -eq 1 ]
+    [[ "$output" == "zansim: size_mb: a number"* ]]
+    run "$zansim" pull 5 0
+    [ "$status" -eq 1 ]
+    [ "$output" = "zansim: no adapter on port 5" ]
+}
+
+@test "volumes are added, shown and removed, one letter per machine" {
+    "$zansim" create >/dev/null
+    run "$zansim" show
+    grep -Eq '^  1 +RAID5 +good .* D:$' <<<"$output"
+    "$zansim" volume add 3 1 F:
+    "$zansim" volume add 3 1 g
+    run "$zansim" show
+    grep -Eq '^  1 +RAID0 +good .* F: G:$' <<<"$output"
+    run "$zansim" volume add 2 0 D
+    [ "$status" -eq 1 ]
+    [ "$output" = "zansim: D: is in use" ]
+    run "$zansim" volume add 2 0 C
+    [ "$output" = "zansim: C: is the system volume" ]
+    run "$zansim" volume add 2 5 H
+    [ "$output" = "zansim: logical drive 5 is not defined" ]
+    "$zansim" volume remove d:
+    run "$zansim" volume remove D
+    [ "$status" -eq 1 ]
+    [ "$output" = "zansim: no volume D:" ]
+    run "$zansim" show
+    [ -z "$(grep 'D:' <<<"$output")" ]
+    printf '[adapter 2]\n[drive 0]\n[logical 0]\nlevel = 0\nmembers = 0\nstripe = none\nvolumes = e\n[adapter 3]\n[drive 0]\n[logical 0]\nlevel = 0\nmembers = 0\nstripe = none\nvolumes = E\n' >"$BATS_TEST_TMPDIR/twice"
+    run "$zansim" create "$BATS_TEST_TMPDIR/twice"
+    [ "$status" -eq 1 ]
+    [ "$output" = "zansim: $BATS_TEST_TMPDIR/twice: volume E: is on two adapters" ]
+}
+
+@test "drive and volume commands refuse command lines that do not fit" {
+    "$zansim" create >/dev/null
+    for args in "fail 2" "fail 2 12" "pull x 1" "insert 2" "insert 2 -1" "volume" "volume add 2 0" \
+                "volume add 2 12 E" "volume add 2 0 EE" "volume add 2 0 5" "volume remove" "volume drop E"; do
+        run "$zansim" $args
+        [ "$status" -eq 2 ] || { echo "args: $args -> $status"; false; }
+    done
+}
