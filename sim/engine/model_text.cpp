@@ -209,7 +209,8 @@ private:
             return apply_field(drive_fields(), out_.adapters.back().drives[number_], key, value);
         case section::logical:
             return apply_field(logical_fields(), out_.adapters.back().logicals[number_], key, value);
-        case section::event: return parse_event(out_.adapters.back().events[static_cast<std::uint32_t>(number_)], key, value);
+        case section::event:
+            return parse_event(out_.adapters.back().events[static_cast<std::uint32_t>(number_)], key, value);
         case section::none: break;
         }
         return "no section";
