@@ -286,6 +286,11 @@ TEST(sim_firmware_forced, force_good_restores_and_every_change_is_logged)
     EXPECT_EQ(logical[sim::EVENT_NEW_STATE], sim::LD_WARNING);
     EXPECT_EQ(zan::load_le16(a.events.at(2).data() + sim::EVENT_CLASS), 34);
     EXPECT_EQ(a.events.at(4)[sim::EVENT_NEW_STATE], sim::LD_GOOD);
+
+    // The log survives the state file, entry for entry.
+    sim::adapter reread;
+    ASSERT_EQ(sim::parse_adapter(sim::format_adapter(a), reread), "");
+    EXPECT_EQ(reread, a);
 }
 
 TEST(sim_firmware_settings, caches_priorities_and_prevent_limits_are_checked_and_kept)
