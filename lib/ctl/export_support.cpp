@@ -8,6 +8,12 @@
 namespace zan {
 namespace {
 
+// Rebuild priorities and patrol-read delays: 1 High, 2 Middle, 3 Low.
+constexpr std::uint8_t PRIORITY_HIGH = 1;
+constexpr std::uint8_t PRIORITY_LOW = 3;
+
+} // namespace
+
 bool argument_failed(const char* funcname, int place, std::uint32_t argument_bit)
 {
     const std::uint32_t code = argument_bit | DLL_ERROR_ARGUMENT;
@@ -16,8 +22,6 @@ bool argument_failed(const char* funcname, int place, std::uint32_t argument_bit
     debug_log::errmsg_argument(argument_bit);
     return false;
 }
-
-} // namespace
 
 void enter_export()
 {
@@ -34,6 +38,12 @@ void export_failed(const char* funcname, int place, std::uint32_t code)
 void inner_failed(const char* funcname, int place)
 {
     export_failed(funcname, place, thread_errors::get() | DLL_ERROR_PASSED_UP);
+}
+
+void inner_step_failed(const char* funcname, int place, const char* step)
+{
+    inner_failed(funcname, place);
+    debug_log::called(step);
 }
 
 bool check_controller_range(const char* funcname, std::uint8_t controller)
@@ -66,6 +76,28 @@ bool check_drive(const char* funcname, std::uint8_t drive)
 bool check_pointer(const char* funcname, const void* pointer)
 {
     if (pointer == nullptr) return argument_failed(funcname, __LINE__, DLL_ARG_ERROR_NULL);
+    return true;
+}
+
+bool check_priority(const char* funcname, std::uint8_t priority)
+{
+    if (priority < PRIORITY_HIGH || priority > PRIORITY_LOW) {
+        return argument_failed(funcname, __LINE__, DLL_ARG_ERROR_PRIORITY);
+    }
+    return true;
+}
+
+bool check_group_defined(const char* funcname, std::uint8_t controller, std::uint8_t group)
+{
+    RaidStatus status;
+    if (getRaidStatus(controller, &status) == 0) {
+        inner_step_failed(funcname, __LINE__, "getRaidStatus");
+        return false;
+    }
+    if (status.ld_state[group] == ABSENT) {
+        export_failed(funcname, __LINE__, DLL_ERROR_GROUP_NOT_DEFINED);
+        return false;
+    }
     return true;
 }
 

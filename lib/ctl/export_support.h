@@ -25,6 +25,14 @@ void export_failed(const char* funcname, int place, std::uint32_t code);
 // A failed inner step: stores its error OR 0x10000000 with an error entry.
 void inner_failed(const char* funcname, int place);
 
+// A failed inner export (`step`, such as getContInfo): as inner_failed, and
+// the log names the step.
+void inner_step_failed(const char* funcname, int place, const char* step);
+
+// Stores an argument error (`argument_bit` with 0x10) with its error entry;
+// returns false for the export's checks.
+bool argument_failed(const char* funcname, int place, std::uint32_t argument_bit);
+
 // Argument checks. Each returns true when the argument passes; otherwise the
 // argument error is stored and logged and the export returns 0.
 [[nodiscard]] bool check_controller(const char* funcname, std::uint8_t controller);
@@ -32,6 +40,12 @@ void inner_failed(const char* funcname, int place);
 [[nodiscard]] bool check_group(const char* funcname, std::uint8_t group);
 [[nodiscard]] bool check_drive(const char* funcname, std::uint8_t drive);
 [[nodiscard]] bool check_pointer(const char* funcname, const void* pointer);
+[[nodiscard]] bool check_priority(const char* funcname, std::uint8_t priority);
+
+// Whether the adapter has logical drive `group` (0-11, range checked before):
+// its RaidStatus state is not 0xFF. A failed status request is passed up; an
+// undefined group is 0x40.
+[[nodiscard]] bool check_group_defined(const char* funcname, std::uint8_t controller, std::uint8_t group);
 
 } // namespace zan
 

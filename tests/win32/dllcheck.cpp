@@ -15,6 +15,11 @@ const char* const export_names[] = {
     "initContData",  "finContData", "DLLGetLastError", "DLLSetDebugLevel", "DebugOn",
     "getDLLVersionSize", "getDLLVersion", "getContNum", "getContInfo", "getContPara",
     "getRaidStatus", "getLogicalDriveInfo", "getPhysicalDriveInfo",
+    "createLD", "deleteLD", "createGHS", "deleteGHS", "setWriteCache", "setReadCache", "setAutoRebuild",
+    "setRESTintvIDLE", "setRESTintvBUSY", "setHDDintv", "setHDDsts_GOOD", "setHDDsts_ALAM",
+    "setHDDLocateLED", "getGListInfo", "setGListInfo",
+    "getLOGinfo", "getNVRAMdata", "getSMARTInfo", "getSMARTThreshold", "getSMARTsts", "ModeSense",
+    "ModeSelect", "ReadBuffer",
 };
 
 using get_version_size_fn = int(WINAPI*)(int*);

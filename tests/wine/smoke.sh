@@ -56,6 +56,9 @@ trap cleanup EXIT
 exports_expected=(
     DLLGetLastError DLLSetDebugLevel DebugOn finContData getContInfo getContNum getContPara
     getDLLVersion getDLLVersionSize getLogicalDriveInfo getPhysicalDriveInfo getRaidStatus initContData
+    createGHS createLD deleteGHS deleteLD getGListInfo setAutoRebuild setGListInfo setHDDLocateLED
+    setHDDintv setHDDsts_ALAM setHDDsts_GOOD setRESTintvBUSY setRESTintvIDLE setReadCache setWriteCache
+    ModeSelect ModeSense ReadBuffer getLOGinfo getNVRAMdata getSMARTInfo getSMARTThreshold getSMARTsts
 )
 
 # The usage text: 30 lines and the newline that follows them, which the tool's
@@ -84,9 +87,9 @@ check_dll_format() {
         sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\][[:space:]]*//p' | LC_ALL=C sort)
     want=$(printf '%s\n' "${exports_expected[@]}" | LC_ALL=C sort)
     if [[ $got == "$want" ]]; then
-        pass "zandllctl.dll exports exactly the 13 undecorated names"
+        pass "zandllctl.dll exports exactly the ${#exports_expected[@]} undecorated names"
     else
-        fail "zandllctl.dll exports exactly the 13 undecorated names" \
+        fail "zandllctl.dll exports exactly the ${#exports_expected[@]} undecorated names" \
             "differences (< expected, > found): $(diff <(echo "$want") <(echo "$got") | grep '^[<>]' | tr '\n' ' ')"
     fi
 }
