@@ -1,0 +1,89 @@
+#include "pd_block.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "library_errors.h"
+#include "messages.h"
+#include "output.h"
+#include "record_text.h"
+#include "value_names.h"
+
+namespace cli {
+
+namespace {
+
+// Drive classes whose assignment text is not a plain "-".
+inline constexpr std::uint8_t class_member_use = 0;
+inline constexpr std::uint8_t class_restore_candidate = 5;
+
+// Member roles that show in the assignment text.
+inline constexpr std::uint8_t role_data = 0;
+inline constexpr std::uint8_t role_group_hot_spare = 2;
+inline constexpr std::uint8_t role_spare_in_use = 3;
+
+} // namespace
+
+std::string member_assignment(int ld_number, const zan::LogicalDriveInfo& ld, int hdd)
+{
+    std::string text = std::to_string(ld_number);
+    const int entries = std::min<int>(ld.member_count, static_cast<int>(std::size(ld.members)));
+    for (int i = 0; i < entries; ++i) {
+        const zan::MemberEntry& member = ld.members[i];
+        if (member.hdd != hdd) continue;
+        if (member.role == role_data) {
+            text += "-D" + std::to_string(member.position);
+        } else if (member.role == role_spare_in_use) {
+            text += "-S" + std::to_string(member.position);
+        } else if (member.role == role_group_hot_spare) {
+            text += "-GroupHS";
+        }
+    }
+    if (text.size() > max_assignment_chars) text.resize(max_assignment_chars);
+    return text;
+}
+
+std::string format_pd_block(frame& context, pd_block_form form, int adapter, int hdd,
+                            const zan::PhysicalDriveInfo& drive, std::uint8_t state, std::string_view assignment)
+{
+    const std::string_view drive_class = value_name(context, kind_pd_class, drive.drive_class, adapter);
+    const std::string_view state_name = value_name(context, kind_pd_state, state, adapter);
+    const std::string_view link = value_name(context, kind_link_speed, drive.link, adapter);
+    const std::string_view smart = value_name(context, kind_smart, drive.smart, adapter);
+    const std::string_view bad_spots = value_name(context, kind_bad_spot_state, drive.bad_spot_state, adapter);
+
+    const char* heading = form == pd_block_form::physical_disk ? msg::pd_block_physical_disk : msg::pd_block_information;
+    return format(heading, hdd) + "\n" +
+           format(msg::pd_block_body, record_text(drive.vendor).c_str(), record_text(drive.product).c_str(),
+                  record_text(drive.revision).c_str(), std::string(assignment).c_str(),
+                  std::string(drive_class).c_str(), static_cast<int>(drive.size_mb.get()),
+                  std::string(state_name).c_str(), std::string(link).c_str(), std::string(smart).c_str(),
+                  std::string(bad_spots).c_str(), static_cast<int>(drive.bad_spot_count.get()),
+                  record_text(drive.inquiry_text).c_str());
+}
+
+bool show_pd_block(frame& context, pd_block_form form, int adapter, int hdd, std::uint8_t state)
+{
+    zan::PhysicalDriveInfo drive;
+    if (!getPhysicalDriveInfo(adapter, hdd, &drive)) {
+        report_library_error(adapter);
+        return false;
+    }
+
+    std::string assignment = "-";
+    if (drive.drive_class == class_member_use) {
+        zan::LogicalDriveInfo ld;
+        if (!getLogicalDriveInfo(adapter, drive.group, &ld)) {
+            report_library_error(adapter);
+            return false;
+        }
+        assignment = member_assignment(drive.group, ld, hdd);
+    } else if (drive.drive_class == class_restore_candidate) {
+        assignment = "RLD";
+    }
+
+    say(format_pd_block(context, form, adapter, hdd, drive, state, assignment));
+    return true;
+}
+
+} // namespace cli
