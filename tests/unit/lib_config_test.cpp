@@ -2,10 +2,12 @@
 // records they build, and the retried vendor-page step.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "../../sim/engine/store.h"
 #include "lib_request_log.h"
 #include "zanioctl.h"
 
@@ -275,3 +277,110 @@ TEST_F(config_exports, trace_lines_name_the_arguments)
 }
 
 } // namespace
+
+// ---- What the adapter makes of the requests ----------------------------------
+
+class config_on_adapter : public config_exports {
+protected:
+    sim::adapter state() const
+    {
+        sim::adapter a;
+        EXPECT_EQ(sim::load_adapter(root_.path(), PORT, a), "");
+        return a;
+    }
+};
+
+TEST_F(config_on_adapter, a_created_logical_drive_is_deleted_in_three_pages)
+{
+    const zan::CreateLDRecord single = create_record(0, {3});
+    ASSERT_EQ(createLD(&single), 1) << std::hex << DLLGetLastError();
+    zan::LogicalDriveInfo ld{};
+    ASSERT_EQ(getLogicalDriveInfo(0, 1, &ld), 1);
+    EXPECT_EQ(ld.raid_level, 0);
+    EXPECT_EQ(ld.member_count, 1);
+    EXPECT_EQ(ld.members[0].hdd, 3);
+    EXPECT_EQ(ld.stripe_size.get(), 0u);
+
+    ASSERT_EQ(deleteLD(0, 1), 1) << std::hex << DLLGetLastError();
+    EXPECT_FALSE(state().logicals[1].defined);
+    const auto pages = sent(zan::IOCTL_KRAID_SCSI_MODE_SELECT);
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(page_of(pages[1], 4), (bytes{0x30, 0x2E, 0x11, 1}));
+    EXPECT_EQ(page_of(pages[2], 4), (bytes{0x30, 0x2E, 0x04, 1}));
+}
+
+TEST_F(config_on_adapter, a_refused_first_deletion_page_ends_the_deletion)
+{
+    EXPECT_EQ(deleteLD(0, 6), 0);
+    EXPECT_EQ(DLLGetLastError(), 0x20u);
+    EXPECT_EQ(sent(zan::IOCTL_KRAID_SCSI_MODE_SELECT).size(), 1u);
+}
+
+TEST_F(config_on_adapter, a_creation_the_adapter_refuses_fails_as_a_driver_failure)
+{
+    const zan::CreateLDRecord on_a_member = create_record(0, {1});
+    EXPECT_EQ(createLD(&on_a_member), 0);
+    EXPECT_EQ(DLLGetLastError(), 0x10001000u);
+    EXPECT_FALSE(state().logicals[1].defined);
+}
+
+TEST_F(config_on_adapter, settings_reach_the_adapter)
+{
+    ASSERT_EQ(setWriteCache(0, 0, 0), 1);
+    ASSERT_EQ(setReadCache(0, 0, 1), 1);
+    ASSERT_EQ(setAutoRebuild(0, 0, 1), 1);
+    zan::LogicalDriveInfo ld{};
+    ASSERT_EQ(getLogicalDriveInfo(0, 0, &ld), 1);
+    EXPECT_EQ(ld.write_cache, 1); // write through
+    EXPECT_EQ(ld.read_cache, 0);  // read ahead
+    EXPECT_EQ(ld.auto_rebuild, 0);
+
+    ASSERT_EQ(setRESTintvBUSY(0, 3), 1);
+    zan::ContInfo info{};
+    ASSERT_EQ(getContInfo(0, &info), 1);
+    EXPECT_EQ(info.rebuild_priority_idle.get(), 2u);
+    EXPECT_EQ(info.rebuild_priority_busy.get(), 3u);
+    EXPECT_EQ(info.patrol_read_delay.get(), 3u);
+    EXPECT_EQ(info.buzzer, 0);
+}
+
+TEST_F(config_on_adapter, hot_spares_and_forced_states_change_the_drives)
+{
+    ASSERT_EQ(createGHS(0, 3), 1);
+    EXPECT_EQ(state().drives[3].global_spare, 1u);
+    ASSERT_EQ(deleteGHS(0, 3), 1);
+    EXPECT_EQ(state().drives[3].global_spare, 0u);
+    EXPECT_EQ(createGHS(0, 0), 0) << "a member cannot be a spare";
+
+    ASSERT_EQ(setHDDsts_ALAM(0, 1), 1);
+    zan::RaidStatus status{};
+    ASSERT_EQ(getRaidStatus(0, &status), 1);
+    EXPECT_EQ(status.hdd_state[1], 0x20);
+    EXPECT_EQ(status.ld_state[0], 0x10);
+    ASSERT_EQ(setHDDsts_GOOD(0, 1), 1);
+    ASSERT_EQ(getRaidStatus(0, &status), 1);
+    EXPECT_EQ(status.hdd_state[1], 0x00);
+}
+
+TEST_F(config_on_adapter, the_led_page_is_retried_until_it_is_taken)
+{
+    ASSERT_EQ(sim::inject_status(PORT, zan::IOC_STATUS_FAILURE, 10), "");
+    ASSERT_EQ(setHDDLocateLED(0, 3, 0x31), 1);
+    EXPECT_EQ(sent(zan::IOCTL_KRAID_SCSI_MODE_SELECT).size(), 11u);
+    EXPECT_EQ(state().drives[3].led, 0x31u);
+
+    EXPECT_EQ(setHDDLocateLED(0, 7, 0x30), 0) << "no drive 7";
+    EXPECT_EQ(DLLGetLastError(), 0x20u);
+}
+
+TEST_F(config_on_adapter, prevent_limits_come_back_as_set)
+{
+    zan::GListInfo limits{};
+    limits.prevent_limit_one_month.set(0xFFFF);
+    limits.prevent_limit_one_year.set(2);
+    ASSERT_EQ(setGListInfo(0, &limits), 1);
+    zan::GListInfo back;
+    std::memset(&back, 0xAA, sizeof back);
+    ASSERT_EQ(getGListInfo(0, &back), 1);
+    EXPECT_EQ(std::memcmp(&back, &limits, sizeof limits), 0);
+}

@@ -2,6 +2,7 @@
 // NVRAM and READ BUFFER reads, and the CDBs and parameter lists they send.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -18,6 +19,7 @@ const char* const SCENARIO = R"(
 controller_id = 1
 [drive 0]
 [drive 1]
+smart = received
 )";
 
 class diag_exports : public zan_test::library_on_sim {
@@ -211,3 +213,51 @@ TEST_F(diag_exports, trace_lines_name_the_arguments)
 }
 
 } // namespace
+
+// ---- What the adapter answers ------------------------------------------------
+
+TEST_F(diag_exports, log_nvram_and_smart_data_reach_the_caller)
+{
+    // Event-log slots never written read as 0x11 bytes.
+    std::memset(buffer_, 0, sizeof buffer_);
+    ASSERT_EQ(getLOGinfo(0, buffer_, 4000, 1024, &returned_), 1);
+    EXPECT_EQ(returned_, 1024u);
+    EXPECT_EQ(std::count(buffer_, buffer_ + 1024, 0x11), 1024);
+
+    ASSERT_EQ(getNVRAMdata(0, buffer_), 1);
+    EXPECT_EQ(std::memcmp(buffer_, "ZANNVRAM", 8), 0);
+
+    std::uint8_t status = 0xAA;
+    ASSERT_EQ(getSMARTsts(0, 1, &status), 1);
+    EXPECT_EQ(status, 1) << "drive 1 crossed its threshold";
+    ASSERT_EQ(getSMARTsts(0, 0, &status), 1);
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(diag_exports, a_page_selected_is_sensed_back)
+{
+    // Caching page, block descriptors disabled: 4-byte header, then the page.
+    std::uint8_t sensed[64] = {};
+    ASSERT_EQ(ModeSense(0, 0x08, 24, sensed, completion_), 1);
+    ASSERT_EQ(completion_[0], 0);
+    ASSERT_EQ(sensed[4] & 0x3F, 0x08);
+    const std::size_t page_length = sensed[5] + 2u;
+    ASSERT_EQ(page_length, 20u);
+
+    std::uint8_t page[20];
+    std::memcpy(page, sensed + 4, sizeof page);
+    page[0] &= 0x3F; // the page-save bit is not sent back
+    page[2] ^= 0x04; // write cache enable
+    ASSERT_EQ(ModeSelect(0, sizeof page, page, completion_), 1);
+    EXPECT_EQ(completion_[0], 0);
+    EXPECT_EQ(completion_[3], 0);
+
+    std::uint8_t again[64] = {};
+    ASSERT_EQ(ModeSense(0, 0x08, 24, again, completion_), 1);
+    EXPECT_EQ(again[6], page[2]);
+
+    // A page the adapter does not keep is refused in the triple, not as a failure.
+    const std::uint8_t unknown[] = {0x2F, 0x02, 0x00, 0x00};
+    ASSERT_EQ(ModeSelect(0, sizeof unknown, unknown, completion_), 1);
+    EXPECT_EQ(completion_[0], 0x02);
+}
