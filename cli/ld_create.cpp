@@ -1,0 +1,238 @@
+// -CfgLDAdd and -CfgSpanADD: create a RAID 0, 1 or 5 logical drive, or a
+// RAID 10 spanned over two mirrored spans.
+#include "ld_create.h"
+
+#include <algorithm>
+
+#include "commands.h"
+#include "ld_options.h"
+#include "ld_targets.h"
+#include "library_errors.h"
+#include "messages.h"
+#include "output.h"
+#include "prompt.h"
+
+namespace cli {
+
+namespace {
+
+// Seen-flags of the create commands.
+enum : std::uint32_t {
+    opt_raid = 1u << 0,
+    opt_span0 = 1u << 1,
+    opt_span1 = 1u << 2,
+    opt_after_ld = 1u << 3,
+    opt_adapter = 1u << 4,
+    opt_nochk = 1u << 5,
+    opt_write = 1u << 6,
+    opt_read = 1u << 7,
+};
+
+// What the options of a create command leave for the creation itself.
+struct create_options {
+    int level = 0;
+    std::vector<std::uint8_t> drives;
+    cache_choice caches;
+    std::optional<std::string> after_ld; // the digits of "-afterLd"
+    int adapter = 0;
+};
+
+// The listed drives of a drive list, in its order.
+void append_drives(const drive_list& list, std::vector<std::uint8_t>& drives)
+{
+    for (const std::uint8_t drive : list)
+        if (drive != unused_entry) drives.push_back(drive);
+}
+
+// Whether two drive lists name a common drive.
+bool share_a_drive(const drive_list& first, const drive_list& second)
+{
+    for (const std::uint8_t drive : first)
+        if (drive != unused_entry && std::find(second.begin(), second.end(), drive) != second.end()) return true;
+    return false;
+}
+
+// The adapter option of a create command names exactly one adapter.
+bool take_single_adapter(frame& context, option_loop& loop, int& adapter)
+{
+    adapter_selection selection{};
+    if (!take_adapter_option(context, loop, opt_adapter, selection)) return false;
+    if (selection.all || used_entries(selection.ids.data(), max_adapters) != 1) return false;
+    adapter = selection.ids[0];
+    return true;
+}
+
+// True when every drive is present on the adapter; otherwise names the first
+// missing one. False also when the adapter's state cannot be read.
+bool drives_present(int adapter, const std::vector<std::uint8_t>& drives)
+{
+    zan::RaidStatus status;
+    if (!read_raid_status(adapter, status)) return false;
+    for (const std::uint8_t drive : drives) {
+        if (status.hdd_state[drive] == zan::ABSENT) {
+            sayf(msg::adapter_specified_not_exist, adapter, msg::object_physical_drive, drive);
+            return false;
+        }
+    }
+    return true;
+}
+
+// The number of the logical drive to create: the one "-afterLd" names, or
+// the lowest free one.
+std::optional<int> choose_ld(int adapter, const std::optional<std::string>& after_ld)
+{
+    if (after_ld) {
+        const std::optional<int> number = after_ld_number(*after_ld);
+        if (!number) sayf(msg::ld_number_exceeds, adapter);
+        return number;
+    }
+    zan::RaidStatus status;
+    if (!read_raid_status(adapter, status)) return std::nullopt;
+    const std::optional<int> free = lowest_free_ld(status);
+    if (!free) sayf(msg::adapter_full, adapter);
+    return free;
+}
+
+// Refuses the creation when a drive is a spare or a restore candidate.
+bool drive_classes_fit(int adapter, const std::vector<std::uint8_t>& drives)
+{
+    for (const std::uint8_t drive : drives) {
+        zan::PhysicalDriveInfo info;
+        if (!getPhysicalDriveInfo(adapter, drive, &info)) {
+            report_library_error(adapter);
+            return false;
+        }
+        if (!class_may_join(info.drive_class)) {
+            sayf(msg::adapter_cannot_execute, adapter);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Refuses a logical-drive number that is already in use.
+bool ld_is_free(int adapter, int ld)
+{
+    zan::RaidStatus status;
+    if (!read_raid_status(adapter, status)) return false;
+    if (status.ld_state[ld] == zan::ABSENT) return true;
+    sayf(msg::adapter_specified_not_exist, adapter, msg::object_virtual_drives, ld);
+    return false;
+}
+
+bool member_count_checked(int adapter, int level, std::size_t count)
+{
+    if (member_count_fits(level, static_cast<int>(count))) return true;
+    sayf(msg::hdd_count_abnormal, adapter);
+    return false;
+}
+
+void create(const create_options& options, int ld)
+{
+    const zan::CreateLDRecord record = create_record({options.adapter, ld, options.level, options.drives,
+                                                      options.caches.write_back.value_or(false),
+                                                      options.caches.read_ahead.value_or(true)});
+    if (!createLD(&record)) {
+        report_library_error(options.adapter);
+        return;
+    }
+    sayf(msg::created_virtual_drive, options.adapter, ld);
+}
+
+// True when the user goes on: "-nochk", or "yes" at the prompt.
+bool confirmed(const option_loop& loop)
+{
+    return (loop.seen & opt_nochk) || confirm(msg::confirm_generic) == answer::yes;
+}
+
+} // namespace
+
+void command_create_ld(frame& context, int argc, const char* const* argv)
+{
+    create_options options;
+    drive_list drives{};
+    option_loop loop{argc, argv};
+    while (next_option(loop)) {
+        // Cache options may repeat; the last of each pair counts.
+        if (take_cache_option(loop.token, options.caches) != cache_option::none) continue;
+        bool accepted = false;
+        if (loop.token.starts_with('r')) {
+            const raid_spec_status spec = parse_raid_spec(loop.token, options.level, drives);
+            if (spec == raid_spec_status::unsupported) {
+                sayf(msg::not_supported, loop.argv[loop.index]);
+                return;
+            }
+            accepted = spec == raid_spec_status::ok && mark_seen(loop, opt_raid);
+        } else if (loop.token.starts_with("afterld")) {
+            std::string digits;
+            accepted = parse_after_ld(loop.token, digits) && mark_seen(loop, opt_after_ld);
+            options.after_ld = digits;
+        } else if (loop.token.starts_with('a')) {
+            accepted = take_single_adapter(context, loop, options.adapter);
+        } else if (loop.token == "nochk") {
+            accepted = mark_seen(loop, opt_nochk);
+        }
+        if (!accepted) return reject_option(loop);
+    }
+    if (!require_options(loop, opt_raid | opt_adapter | (loop.seen & (opt_after_ld | opt_nochk)))) return;
+    append_drives(drives, options.drives);
+
+    if (!confirmed(loop)) return;
+    if (!drives_present(options.adapter, options.drives)) return;
+    const std::optional<int> ld = choose_ld(options.adapter, options.after_ld);
+    if (!ld) return;
+    if (!drive_classes_fit(options.adapter, options.drives)) return;
+    if (!ld_is_free(options.adapter, *ld)) return;
+    if (!member_count_checked(options.adapter, options.level, options.drives.size())) return;
+    create(options, *ld);
+}
+
+void command_create_span(frame& context, int argc, const char* const* argv)
+{
+    create_options options;
+    options.level = raid10;
+    drive_list spans[2];
+    for (drive_list& span : spans) span.fill(unused_entry);
+    option_loop loop{argc, argv};
+    while (next_option(loop)) {
+        if (const std::optional<bool> cache = take_cache_option_once(loop, opt_write, opt_read, options.caches)) {
+            if (!*cache) return reject_option(loop);
+            continue;
+        }
+        bool accepted = false;
+        int span = 0;
+        drive_list drives{};
+        if (loop.token.starts_with('r')) {
+            accepted = is_raid10_option(loop.token) && mark_seen(loop, opt_raid);
+        } else if (loop.token.starts_with("array")) {
+            // A drive cannot mirror itself: the spans must not share one.
+            accepted = parse_span(loop.token, span, drives) && !share_a_drive(drives, spans[1 - span]) &&
+                       mark_seen(loop, span == 0 ? opt_span0 : opt_span1);
+            spans[span] = drives;
+        } else if (loop.token.starts_with("afterld")) {
+            std::string digits;
+            accepted = parse_after_ld(loop.token, digits) && mark_seen(loop, opt_after_ld);
+            options.after_ld = digits;
+        } else if (loop.token.starts_with('a')) {
+            accepted = take_single_adapter(context, loop, options.adapter);
+        } else if (loop.token == "nochk") {
+            accepted = mark_seen(loop, opt_nochk);
+        }
+        if (!accepted) return reject_option(loop);
+    }
+    const std::uint32_t optional = opt_write | opt_read | opt_after_ld | opt_nochk;
+    if (!require_options(loop, opt_raid | opt_span0 | opt_span1 | opt_adapter | (loop.seen & optional))) return;
+    append_drives(spans[0], options.drives);
+    append_drives(spans[1], options.drives);
+
+    if (!confirmed(loop)) return;
+    if (!member_count_checked(options.adapter, raid10, options.drives.size())) return;
+    if (!drives_present(options.adapter, options.drives)) return;
+    const std::optional<int> ld = choose_ld(options.adapter, options.after_ld);
+    if (!ld) return;
+    if (options.after_ld && !ld_is_free(options.adapter, *ld)) return;
+    if (!drive_classes_fit(options.adapter, options.drives)) return;
+    create(options, *ld);
+}
+
+} // namespace cli
