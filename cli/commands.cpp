@@ -12,13 +12,25 @@ namespace {
 // In the order of the usage text; each command's entry sits at its place
 // among the others, and "h", "help" and "?" share the usage routine.
 constexpr command_entry command_table[] = {
+    {"adpallinfo", command_adapter_all_info},
     {"adpcount", command_adapter_count},
+    {"adpautorbld", command_adapter_auto_rebuild},
+    {"adpprsetdelay", command_adapter_patrol_delay},
     {"cfgldadd", command_create_ld},
     {"cfgspanadd", command_create_span},
+    {"pdinfo", command_pd_info},
+    {"pdonline", command_pd_online},
+    {"pdoffline", command_pd_offline},
+    {"pdhsp", command_pd_hot_spare},
+    {"pdgetnum", command_pd_count},
+    {"pdlist", command_pd_list},
     {"v", command_version},
     {"h", command_usage},
     {"help", command_usage},
     {"?", command_usage},
+    {"glprevlimitinfo", command_prevent_limit_info},
+    {"glprevlimitset", command_prevent_limit_set},
+    {"pdlocate", command_pd_locate},
 };
 
 } // namespace

@@ -22,6 +22,22 @@ void command_adapter_count(frame& context, int argc, const char* const* argv);
 void command_version(frame& context, int argc, const char* const* argv);
 void command_usage(frame& context, int argc, const char* const* argv);
 
+// Adapter commands.
+void command_adapter_all_info(frame& context, int argc, const char* const* argv);
+void command_adapter_auto_rebuild(frame& context, int argc, const char* const* argv);
+void command_adapter_patrol_delay(frame& context, int argc, const char* const* argv);
+void command_prevent_limit_info(frame& context, int argc, const char* const* argv);
+void command_prevent_limit_set(frame& context, int argc, const char* const* argv);
+
+// Physical-drive commands.
+void command_pd_info(frame& context, int argc, const char* const* argv);
+void command_pd_online(frame& context, int argc, const char* const* argv);
+void command_pd_offline(frame& context, int argc, const char* const* argv);
+void command_pd_hot_spare(frame& context, int argc, const char* const* argv);
+void command_pd_count(frame& context, int argc, const char* const* argv);
+void command_pd_list(frame& context, int argc, const char* const* argv);
+void command_pd_locate(frame& context, int argc, const char* const* argv);
+
 // Logical-drive configuration commands.
 void command_create_ld(frame& context, int argc, const char* const* argv);
 void command_create_span(frame& context, int argc, const char* const* argv);

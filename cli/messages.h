@@ -41,6 +41,96 @@ inline constexpr char confirm_online[] = "Is the online executed?(Y/N)?";
 inline constexpr char confirm_offline[] = "Is the offline executed?(Y/N)?";
 inline constexpr char confirm_remove_hot_spare[] = "Is the removing of Hot Spare executed?(Y/N)?";
 
+// ---- Adapter commands: -AdpAllInfo, -AdpAutoRbld, -AdpPRSetDelay and the
+// prevent limits.
+inline constexpr char adapter_report[] =
+    "Adapter #%d\n"
+    "\n"
+    "================================================================================\n"
+    "                Versions\n"
+    "                ========================\n"
+    "Adapter Name          : Meridan Raid Adapter 3Gbps 8port Generation0\n"
+    "Adapter Type          : ZAN610\n"
+    "Adapter Version       : %x\n"
+    "Processor Revision    : %02x%02x%02x%02x\n"
+    "SAS Address           : %02x%02x%02x%02x%02x%02x%02x%02x\n"
+    "General Revision      : %s\n"
+    "BOOT FW Revision      : %s\n"
+    "Driver Version        : %s\n"
+    "Flash ROM Revision #1 : %s\n"
+    "                   #2 : %s\n"
+    "\n"
+    "                PCI Info\n"
+    "                ========================\n"
+    "Bus Number       : %d\n"
+    "Slot Number      : %d\n"
+    "Vender ID        : 0x8086\n"
+    "Device ID        : 0x3310\n"
+    "Sub Vender ID    : 0x5a4e\n"
+    "Sub Device ID    : 0x0610\n"
+    "\n"
+    "                HW Configuration\n"
+    "                ========================\n"
+    "BBU              : Absent\n"
+    "NVRAM            : Present\n"
+    "Serial Debugger  : Absent\n"
+    "Memory           : Present\n"
+    "Flash            : Present\n"
+    "\n"
+    "                Memory Info\n"
+    "                ========================\n"
+    "Total Memory     : %dMB\n"
+    "Cache Size       : %dMB\n"
+    "Write Cache Size : %dMB\n"
+    "\n"
+    "                Settings\n"
+    "                ========================\n"
+    "Flash ROM Start BANK        : #%s (%s)\n"
+    "Rebuild Priority (IDLE)     : %s\n"
+    "Rebuild Priority (BUSY)     : %s\n"
+    "Patrol Read Execution Delay : %d week.\n";
+inline constexpr char auto_rebuild_state[] = "Adapter %d:\nVirtual drv-%d:\nAutoRebuild is %s.\n";
+inline constexpr char auto_rebuild_enabled[] = "Enabled";
+inline constexpr char auto_rebuild_disabled[] = "Disabled";
+inline constexpr char patrol_delay_set[] = "Adapter %d: Patrol Read Execution Delay is %d week.";
+inline constexpr char prevent_limits[] = "Adapter #%d\n\nPreventLimit: %d\nPreventLimit OneMonth: %d\n"
+                                         "PreventLimit HalfYear: %d\nPreventLimit OneYear: %d\n";
+inline constexpr char prevent_limit_set[] = "Adapter %d: PreventLimit is %d.";
+inline constexpr char prevent_limit_one_month_set[] = "Adapter %d: PreventLimit OneMonth is %d.";
+inline constexpr char prevent_limit_half_year_set[] = "Adapter %d: PreventLimit HalfYear is %d.";
+inline constexpr char prevent_limit_one_year_set[] = "Adapter %d: PreventLimit OneYear is %d.";
+
+// ---- Physical-drive commands: -PDInfo, -PDList, -PDGetNum, -PDOnline,
+// -PDOffline, -PDHSP, -PDLocate; the physical-drive block.
+inline constexpr char pd_block_physical_disk[] = "Physical Disk: %d";
+inline constexpr char pd_block_information[] = "PD: %d Information";
+inline constexpr char pd_block_body[] = "Vendor ID:             %s\n"
+                                        "Product ID:            %s\n"
+                                        "Revision:              %s\n"
+                                        "Assign Virtual Disk:   %s\n"
+                                        "Class:                 %s\n"
+                                        "Size:                  %dMB\n"
+                                        "State:                 %s\n"
+                                        "Sync Period:           %s\n"
+                                        "SMART:                 %s\n"
+                                        "Bad Spot State:        %s\n"
+                                        "Bad Spot Count:        %d\n"
+                                        "Inquiry Data:          %s\n";
+inline constexpr char pd_report_heading[] = "Adapter %d -- Physical Drive Information:\n";
+inline constexpr char pd_count[] = "Number of Physical drives on adapter %d: %d.";
+inline constexpr char pd_online[] = "Physical Drive %d ( Adapter %d ) state changed to OnLine.";
+inline constexpr char pd_offline[] = "Physical Drive %d ( Adapter %d ) state changed to OffLine.";
+inline constexpr char hot_spare_set[] = "Adapter %d: Physical Drive %d was set to the Hot Spare.";
+inline constexpr char hot_spare_removed[] = "Adapter %d: Physical Drive %d was removed to the Hot Spare.";
+inline constexpr char led_active[] = "Physical Drive %d ( Adapter %d ) LED is Active.";
+inline constexpr char led_not_active[] = "Physical Drive %d ( Adapter %d ) LED is not Active.";
+inline constexpr char already_the_setting[] = "Fatal error - %s %d-%s %d: It is already the setting.";
+inline constexpr char pd_not_good[] = "Fatal error - Adapter %d-PD %d: state is not GOOD.";
+inline constexpr char no_physical_drive[] = "Fatal error - Adapter %d: There is no Physical Drive.";
+inline constexpr char listing_pd[] = "Adapter %d-PD %d";
+inline constexpr char listing_pd_already[] = "Adapter %d-PD %d: It is already the setting.";
+inline constexpr char listing_pd_missing[] = "Adapter %d-PD %d: The specified Physical Drive doesn't exist.";
+
 // The simple commands.
 inline constexpr char adapter_count[] = "Adapter Count: %d.";
 inline constexpr char banner[] = "    Meridan RAID Adapter Command Line Tool Ver %s\n"
