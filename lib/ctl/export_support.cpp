@@ -46,6 +46,13 @@ void inner_step_failed(const char* funcname, int place, const char* step)
     debug_log::called(step);
 }
 
+bool send_request(const char* funcname, std::uint8_t controller, std::uint32_t control_code, work_record& record)
+{
+    if (execute_request(controller, control_code, record)) return true;
+    inner_failed(funcname, __LINE__);
+    return false;
+}
+
 bool check_controller_range(const char* funcname, std::uint8_t controller)
 {
     if (controller >= MAX_CONTROLLERS) return argument_failed(funcname, __LINE__, DLL_ARG_ERROR_CONTNO);

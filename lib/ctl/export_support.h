@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "request.h"
+
 namespace zan {
 
 // Makes sure the calling thread is attached (where the platform gives no
@@ -32,6 +34,11 @@ void inner_step_failed(const char* funcname, int place, const char* step);
 // Stores an argument error (`argument_bit` with 0x10) with its error entry;
 // returns false for the export's checks.
 bool argument_failed(const char* funcname, int place, std::uint32_t argument_bit);
+
+// Runs execute request for an export; a failure is passed up with an error
+// entry naming the export.
+[[nodiscard]] bool send_request(const char* funcname, std::uint8_t controller, std::uint32_t control_code,
+                                work_record& record);
 
 // Argument checks. Each returns true when the argument passes; otherwise the
 // argument error is stored and logged and the export returns 0.

@@ -48,13 +48,6 @@ bool read_cont_info(const char* fn, std::uint8_t controller, ContInfo& info)
     return false;
 }
 
-bool send(const char* fn, std::uint8_t controller, std::uint32_t code, work_record& record)
-{
-    if (execute_request(controller, code, record)) return true;
-    inner_failed(fn, __LINE__);
-    return false;
-}
-
 // ---- Drive operations: hot spares and forced states --------------------------
 
 struct drive_operation {
@@ -88,7 +81,7 @@ BOOL32 run_drive_operation(const drive_operation& op, int CONTno, int HDDno)
     request.status.set(UNANSWERED_STATUS);
     work_record record = {};
     put_request(record, request);
-    return send(op.name, controller, op.code, record) ? 1 : 0;
+    return send_request(op.name, controller, op.code, record) ? 1 : 0;
 }
 
 // ---- Logical-drive switches: caches and auto rebuild -------------------------
@@ -139,7 +132,7 @@ BOOL32 set_ld_switch(const ld_switch& sw, int CONTno, int GROUPno, int value)
     request.*sw.flag = on == 1 ? 0 : 1;
     work_record record = {};
     put_request(record, request);
-    return send(sw.name, controller, IOCTL_KRAID_CONFIG_LOGICAL_DISK, record) ? 1 : 0;
+    return send_request(sw.name, controller, IOCTL_KRAID_CONFIG_LOGICAL_DISK, record) ? 1 : 0;
 }
 
 // ---- Adapter priorities: rebuild while idle and busy, patrol-read delay ------
@@ -177,7 +170,7 @@ BOOL32 set_priority(const priority_setting& setting, int CONTno, int priority)
     (request.*setting.value).set(value);
     work_record record = {};
     put_request(record, request);
-    return send(setting.name, controller, IOCTL_KRAID_CONFIG_CONTROLLER, record) ? 1 : 0;
+    return send_request(setting.name, controller, IOCTL_KRAID_CONFIG_CONTROLLER, record) ? 1 : 0;
 }
 
 // ---- Vendor mode pages -------------------------------------------------------
@@ -257,7 +250,7 @@ ZANEXPORT BOOL32 ZANAPI createLD(const CreateLDRecord* record)
     request.status.set(UNANSWERED_STATUS);
     work_record work = {};
     put_request(work, request);
-    return send(FN, controller, IOCTL_KRAID_CREATE_LOGICAL_DISK, work) ? 1 : 0;
+    return send_request(FN, controller, IOCTL_KRAID_CREATE_LOGICAL_DISK, work) ? 1 : 0;
 }
 
 ZANEXPORT BOOL32 ZANAPI deleteLD(int CONTno, int GROUPno)
@@ -372,7 +365,7 @@ ZANEXPORT BOOL32 ZANAPI getGListInfo(int CONTno, GListInfo* info)
     request.controller_id = controller_id(controller);
     work_record record = {};
     put_request(record, request);
-    if (!send(FN, controller, IOCTL_KRAID_GET_GLIST_INFO, record)) return 0;
+    if (!send_request(FN, controller, IOCTL_KRAID_GET_GLIST_INFO, record)) return 0;
     std::memcpy(info, answered_request<get_glist_request>(record).values, sizeof *info);
     return 1;
 }
@@ -391,7 +384,7 @@ ZANEXPORT BOOL32 ZANAPI setGListInfo(int CONTno, const GListInfo* info)
     std::memcpy(request.values, info, sizeof *info);
     work_record record = {};
     put_request(record, request);
-    return send(FN, controller, IOCTL_KRAID_SET_GLIST_INFO, record) ? 1 : 0;
+    return send_request(FN, controller, IOCTL_KRAID_SET_GLIST_INFO, record) ? 1 : 0;
 }
 
 } // extern "C"

@@ -30,13 +30,6 @@ constexpr std::uint32_t READ_BUFFER_BLOCKS = 256;
 
 constexpr std::uint32_t SMART_STATUS_SIZE = 1;
 
-bool send(const char* fn, std::uint8_t controller, std::uint32_t code, work_record& record)
-{
-    if (execute_request(controller, code, record)) return true;
-    inner_failed(fn, __LINE__);
-    return false;
-}
-
 // Reads block `block` of an adapter buffer into `out` (512 bytes); the
 // completion triple goes to `completion` when it is given.
 bool read_block(const char* fn, std::uint8_t controller, const block_buffer& source, std::uint32_t block,
@@ -44,7 +37,7 @@ bool read_block(const char* fn, std::uint8_t controller, const block_buffer& sou
 {
     work_record record = {};
     scsi_forms::put_read_buffer(record, source.mode, source.buffer_id, block * LOG_BLOCK_SIZE, LOG_BLOCK_SIZE);
-    if (!send(fn, controller, IOCTL_KRAID_SCSI_READ_BUFFER, record)) return false;
+    if (!send_request(fn, controller, IOCTL_KRAID_SCSI_READ_BUFFER, record)) return false;
     const auto data = scsi_forms::answered_data(record, LOG_BLOCK_SIZE);
     std::copy(data.begin(), data.end(), out);
     if (completion != nullptr) scsi_forms::take_completion(record, completion);
@@ -65,7 +58,7 @@ BOOL32 read_smart(const char* fn, scsi_forms::smart_request request, std::uint32
 
     work_record record = {};
     scsi_forms::put_smart_request(record, request, drive, size);
-    if (!send(fn, controller, IOCTL_KRAID_SCSI_READ_BUFFER, record)) return 0;
+    if (!send_request(fn, controller, IOCTL_KRAID_SCSI_READ_BUFFER, record)) return 0;
     const auto data = scsi_forms::answered_data(record, size);
     std::copy(data.begin(), data.end(), buffer);
     return 1;
@@ -146,7 +139,7 @@ ZANEXPORT BOOL32 ZANAPI ModeSense(int CONTno, int page, int length, std::uint8_t
 
     work_record record = {};
     scsi_forms::put_mode_sense(record, low_byte(page), wanted);
-    if (!send(FN, controller, IOCTL_KRAID_SCSI_MODE_SENSE, record)) return 0;
+    if (!send_request(FN, controller, IOCTL_KRAID_SCSI_MODE_SENSE, record)) return 0;
     const auto data = scsi_forms::answered_data(record, wanted);
     std::copy(data.begin(), data.end(), buffer);
     scsi_forms::take_completion(record, completion);
@@ -169,7 +162,7 @@ ZANEXPORT BOOL32 ZANAPI ModeSelect(int CONTno, int page_length, const std::uint8
 
     work_record record = {};
     scsi_forms::put_mode_select(record, {page, length});
-    if (!send(FN, controller, IOCTL_KRAID_SCSI_MODE_SELECT, record)) return 0;
+    if (!send_request(FN, controller, IOCTL_KRAID_SCSI_MODE_SELECT, record)) return 0;
     scsi_forms::take_completion(record, completion);
     return 1;
 }

@@ -6,6 +6,7 @@
 #include "debug_log.h"
 #include "export_support.h"
 #include "request.h"
+#include "scsi_forms.h"
 #include "thread_errors.h"
 #include "zandllctl.h"
 #include "zanioctl.h"
@@ -16,8 +17,9 @@ namespace {
 
 constexpr std::uint8_t CONTROLLER_INFO_REQUEST_ID = 0xFF;
 
-// READ BUFFER(10), mode 1, buffer id 0xA0, offset 0, allocation length 256.
-constexpr std::uint8_t CONTPARA_CDB[] = {0x3C, 0x01, 0xA0, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00};
+// ContPara: READ BUFFER mode 1 of buffer 0xA0, offset 0.
+constexpr std::uint8_t CONTPARA_MODE = 1;
+constexpr std::uint8_t CONTPARA_BUFFER_ID = 0xA0;
 
 } // namespace
 
@@ -49,10 +51,7 @@ ZANEXPORT BOOL32 ZANAPI getContInfo(int CONTno, ContInfo* info)
 
     work_record record = {};
     record[0] = CONTROLLER_INFO_REQUEST_ID;
-    if (!execute_request(controller, IOCTL_KRAID_GET_CONTROLLER_INFO, record)) {
-        inner_failed(FN, __LINE__);
-        return 0;
-    }
+    if (!send_request(FN, controller, IOCTL_KRAID_GET_CONTROLLER_INFO, record)) return 0;
     std::memcpy(info, record, sizeof *info);
     const controller_slot* slot = find_slot(controller);
     info->port_number = slot->port_number;
@@ -71,11 +70,8 @@ ZANEXPORT BOOL32 ZANAPI getContPara(int CONTno, ContPara* para)
     std::memset(para, 0, 4);
 
     work_record record = {};
-    std::memcpy(record + SCSI_REQUEST_CDB, CONTPARA_CDB, sizeof CONTPARA_CDB);
-    if (!execute_request(controller, IOCTL_KRAID_SCSI_READ_BUFFER, record)) {
-        inner_failed(FN, __LINE__);
-        return 0;
-    }
+    scsi_forms::put_read_buffer(record, CONTPARA_MODE, CONTPARA_BUFFER_ID, 0, sizeof *para);
+    if (!send_request(FN, controller, IOCTL_KRAID_SCSI_READ_BUFFER, record)) return 0;
     std::memcpy(para, record + SCSI_REQUEST_DATA, sizeof *para);
     return 1;
 }
@@ -94,10 +90,7 @@ ZANEXPORT BOOL32 ZANAPI getRaidStatus(int CONTno, RaidStatus* status)
     std::memset(status, 0, sizeof *status);
 
     work_record record = {};
-    if (!execute_request(controller, IOCTL_KRAID_GET_RAID_STATUS, record)) {
-        inner_failed(FN, __LINE__);
-        return 0;
-    }
+    if (!send_request(FN, controller, IOCTL_KRAID_GET_RAID_STATUS, record)) return 0;
     std::memcpy(status, record, sizeof *status);
     return 1;
 }
@@ -116,10 +109,7 @@ ZANEXPORT BOOL32 ZANAPI getLogicalDriveInfo(int CONTno, int GROUPno, LogicalDriv
     work_record record = {};
     record[0] = find_slot(controller)->controller_id;
     record[1] = group;
-    if (!execute_request(controller, IOCTL_KRAID_GET_LOGICAL_DISK_INFO, record)) {
-        inner_failed(FN, __LINE__);
-        return 0;
-    }
+    if (!send_request(FN, controller, IOCTL_KRAID_GET_LOGICAL_DISK_INFO, record)) return 0;
     std::memcpy(info, record, sizeof *info);
     return 1;
 }

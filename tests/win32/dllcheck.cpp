@@ -11,17 +11,6 @@
 
 namespace {
 
-const char* const export_names[] = {
-    "initContData",  "finContData", "DLLGetLastError", "DLLSetDebugLevel", "DebugOn",
-    "getDLLVersionSize", "getDLLVersion", "getContNum", "getContInfo", "getContPara",
-    "getRaidStatus", "getLogicalDriveInfo", "getPhysicalDriveInfo",
-    "createLD", "deleteLD", "createGHS", "deleteGHS", "setWriteCache", "setReadCache", "setAutoRebuild",
-    "setRESTintvIDLE", "setRESTintvBUSY", "setHDDintv", "setHDDsts_GOOD", "setHDDsts_ALAM",
-    "setHDDLocateLED", "getGListInfo", "setGListInfo",
-    "getLOGinfo", "getNVRAMdata", "getSMARTInfo", "getSMARTThreshold", "getSMARTsts", "ModeSense",
-    "ModeSelect", "ReadBuffer",
-};
-
 using get_version_size_fn = int(WINAPI*)(int*);
 using get_version_fn = int(WINAPI*)(char*, unsigned int);
 
@@ -74,16 +63,17 @@ void check_version(HMODULE dll)
 
 } // namespace
 
-int main()
+// Usage: dllcheck NAME...: every NAME must be an export found by its plain name.
+int main(int argc, char** argv)
 {
     HMODULE dll = LoadLibraryA("zandllctl.dll");
     if (dll == nullptr) {
         fail("cannot load zandllctl.dll", GetLastError());
         return 1;
     }
-    for (const char* name : export_names) {
-        if (GetProcAddress(dll, name) == nullptr) {
-            std::fprintf(stderr, "dllcheck: export %s not found\n", name);
+    for (int i = 1; i < argc; ++i) {
+        if (GetProcAddress(dll, argv[i]) == nullptr) {
+            std::fprintf(stderr, "dllcheck: export %s not found\n", argv[i]);
             ++failures;
         }
     }

@@ -53,13 +53,9 @@ trap cleanup EXIT
 
 # ---- Expected texts ---------------------------------------------------------
 
-exports_expected=(
-    DLLGetLastError DLLSetDebugLevel DebugOn finContData getContInfo getContNum getContPara
-    getDLLVersion getDLLVersionSize getLogicalDriveInfo getPhysicalDriveInfo getRaidStatus initContData
-    createGHS createLD deleteGHS deleteLD getGListInfo setAutoRebuild setGListInfo setHDDLocateLED
-    setHDDintv setHDDsts_ALAM setHDDsts_GOOD setRESTintvBUSY setRESTintvIDLE setReadCache setWriteCache
-    ModeSelect ModeSense ReadBuffer getLOGinfo getNVRAMdata getSMARTInfo getSMARTThreshold getSMARTsts
-)
+# The exports the library's public header declares.
+header=$(cd "$(dirname "$0")/../../lib/ctl/include" && pwd)/zandllctl.h
+mapfile -t exports_expected < <(sed -n 's/^ZANEXPORT .* ZANAPI \([A-Za-z_]*\)(.*/\1/p' "$header")
 
 # The usage text: 30 lines and the newline that follows them, which the tool's
 # output adds to the text's own last one, so an empty line closes it.
@@ -174,7 +170,7 @@ run_checks() {
     run zancli.exe -foo
     expect_text "zancli -foo" 255 "-foo param is not supported."
 
-    run dllcheck.exe
+    run dllcheck.exe "${exports_expected[@]}"
     expect_text "dllcheck" 0 "2.1"
 
     # platcheck prints one line per broken expectation of the platform layer.

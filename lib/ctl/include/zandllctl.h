@@ -277,6 +277,59 @@ struct GListInfo {
 };
 static_assert(sizeof(GListInfo) == 8);
 
+// RestoreStatus: the adapter's restorable logical-drive configurations.
+struct RestoreStatus {
+    u8 reserved0[10];
+    le16 status;
+    u8 candidate_count;
+    u8 candidate_state[12];      // logical-drive state codes, 0xFF = no candidate
+    u8 reserved25[11];
+};
+static_assert(sizeof(RestoreStatus) == 36);
+static_assert(offsetof(RestoreStatus, status) == 10);
+static_assert(offsetof(RestoreStatus, candidate_count) == 12);
+static_assert(offsetof(RestoreStatus, candidate_state) == 13);
+
+// RestoreLDRecord: restore or delete one candidate (sent and answered whole).
+struct RestoreLDRecord {
+    u8 controller;               // CONTno; the request carries the controller id
+    u8 action;                   // 0 restore, 1 delete
+    u8 candidate;                // 0-11
+    u8 group;                    // logical-drive number to restore under, 0-11
+    u8 must_be_zero;
+    u8 fill[12];                 // set to 0xFF by the library
+    u8 group_again;              // set by the library to `group`
+    u8 no_read_ahead;            // read cache of the restored drive: 1 no read ahead
+    u8 write_through;            // write cache: 1 write through
+    u8 reserved20[8];
+    le16 status;
+    u8 reserved30[10];
+};
+static_assert(sizeof(RestoreLDRecord) == 40);
+static_assert(offsetof(RestoreLDRecord, fill) == 5);
+static_assert(offsetof(RestoreLDRecord, group_again) == 17);
+static_assert(offsetof(RestoreLDRecord, no_read_ahead) == 18);
+static_assert(offsetof(RestoreLDRecord, write_through) == 19);
+static_assert(offsetof(RestoreLDRecord, status) == 28);
+
+inline constexpr int BAD_SPOT_LIST_SIZE = 16;
+
+// BadspotInfo: one drive's bad spots, converted from the adapter's raw list.
+struct BadspotInfo {
+    u8 raw0;
+    u8 state;                    // 0 None, 6 Exist, 0x16 Over
+    u8 raw2;
+    u8 raw3;
+    le32 count;
+    u8 raw8[4];
+    u8 raw12[4];
+    le32 lba[BAD_SPOT_LIST_SIZE]; // packed from the start, zero after the last
+};
+static_assert(sizeof(BadspotInfo) == 80);
+static_assert(offsetof(BadspotInfo, count) == 4);
+static_assert(offsetof(BadspotInfo, raw8) == 8);
+static_assert(offsetof(BadspotInfo, lba) == 16);
+
 // Sizes of the diagnostic data areas.
 inline constexpr std::size_t LOG_BLOCK_SIZE = 512;
 inline constexpr std::uint32_t LOG_BLOCK_COUNT = 4096;
@@ -322,6 +375,17 @@ ZANEXPORT zan::BOOL32 ZANAPI setHDDsts_ALAM(int CONTno, int HDDno);
 ZANEXPORT zan::BOOL32 ZANAPI setHDDLocateLED(int CONTno, int HDDno, int mode);
 ZANEXPORT zan::BOOL32 ZANAPI getGListInfo(int CONTno, zan::GListInfo* info);
 ZANEXPORT zan::BOOL32 ZANAPI setGListInfo(int CONTno, const zan::GListInfo* info);
+
+// Background tasks, restore and bad spots.
+ZANEXPORT zan::BOOL32 ZANAPI start_Rebuild(int CONTno, int GROUPno);
+ZANEXPORT zan::BOOL32 ZANAPI start_consistencyCheck(int CONTno, int GROUPno);
+ZANEXPORT zan::BOOL32 ZANAPI stop_consistencyCheck(int CONTno, int GROUPno);
+ZANEXPORT zan::BOOL32 ZANAPI start_makeParity(int CONTno, int GROUPno);
+ZANEXPORT zan::BOOL32 ZANAPI stop_makeParity(int CONTno, int GROUPno);
+ZANEXPORT zan::BOOL32 ZANAPI getRestoreLDsts(int CONTno, zan::RestoreStatus* status);
+ZANEXPORT zan::BOOL32 ZANAPI getRestoreLDInfo(int CONTno, int GROUPno, zan::LogicalDriveInfo* info);
+ZANEXPORT zan::BOOL32 ZANAPI configRestoreLD(zan::RestoreLDRecord* record);
+ZANEXPORT zan::BOOL32 ZANAPI getBadspotInfo(int CONTno, int HDDno, zan::BadspotInfo* info);
 
 // Diagnostic data. Block indexes, sizes and offsets are whole 32-bit values.
 ZANEXPORT zan::BOOL32 ZANAPI getLOGinfo(int CONTno, std::uint8_t* buffer, std::uint32_t index, std::uint32_t size,
