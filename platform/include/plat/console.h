@@ -1,4 +1,4 @@
-// Console: standard output and line input.
+// Console: standard output, line input, the cursor and the key test.
 #ifndef PLAT_CONSOLE_H
 #define PLAT_CONSOLE_H
 
@@ -15,6 +15,24 @@ void console_write(std::string_view text);
 // line had one; at most `max_chars` characters are kept, the rest of a longer
 // line is consumed. Returns false at the end of input with nothing read.
 [[nodiscard]] bool console_read_line(std::string& line, std::size_t max_chars);
+
+// The cursor of the console that standard output writes to, counted from 0
+// at the top left of the screen buffer.
+struct console_cursor {
+    int column;
+    int row;
+};
+
+// GetConsoleScreenBufferInfo's cursor position. False, with last_error()
+// set, when standard output is not a console (redirected to a file or pipe).
+[[nodiscard]] bool console_get_cursor(console_cursor& at);
+
+// SetConsoleCursorPosition. False, with last_error() set, on failure.
+[[nodiscard]] bool console_set_cursor(console_cursor at);
+
+// Whether a key press is waiting in the console input (the key stays
+// there). False when standard input is not a console.
+[[nodiscard]] bool console_key_pressed();
 
 } // namespace plat
 
