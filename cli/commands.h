@@ -41,6 +41,12 @@ void command_pd_locate(frame& context, int argc, const char* const* argv);
 // Logical-drive configuration commands.
 void command_create_ld(frame& context, int argc, const char* const* argv);
 void command_create_span(frame& context, int argc, const char* const* argv);
+void command_delete_ld(frame& context, int argc, const char* const* argv);
+void command_ld_info(frame& context, int argc, const char* const* argv);
+void command_ld_set_prop(frame& context, int argc, const char* const* argv);
+void command_ld_get_prop(frame& context, int argc, const char* const* argv);
+void command_ld_pd_info(frame& context, int argc, const char* const* argv);
+void command_ld_get_num(frame& context, int argc, const char* const* argv);
 
 } // namespace cli
 

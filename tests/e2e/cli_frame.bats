@@ -22,9 +22,9 @@ setup() {
     [ "$status" -eq 255 ]
     [ "$output" = "--AdpCount param is not supported." ]
 
-    run "$ZAN_BIN/zancli" -LDInfo -L0 -a0
+    run "$ZAN_BIN/zancli" -LDBadSpot -L0 -a0
     [ "$status" -eq 255 ]
-    [ "$output" = "-LDInfo param is not supported." ]
+    [ "$output" = "-LDBadSpot param is not supported." ]
 
     long="-$(printf 'h%.0s' $(seq 300))"
     run "$ZAN_BIN/zancli" "$long"
