@@ -93,8 +93,8 @@ bool auto_rebuild_target(int action, const ld_target& target)
 void command_adapter_all_info(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec spec{{}, accepts_adapters, rejection_target::command};
-    if (!read_command_options(context, argc, argv, spec, options)) return;
+    const option_spec grammar{{}, accepts_adapters, rejection_target::command};
+    if (!read_command_options(context, argc, argv, grammar, options)) return;
 
     for (const std::uint8_t adapter : options.adapters.ids)
         if (adapter != unused_entry && !report_adapter(context, adapter)) return;
@@ -103,8 +103,8 @@ void command_adapter_all_info(frame& context, int argc, const char* const* argv)
 void command_adapter_auto_rebuild(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec spec{auto_rebuild_keywords, accepts_lds | accepts_adapters | accepts_nochk};
-    if (!read_command_options(context, argc, argv, spec, options)) return;
+    const option_spec grammar{auto_rebuild_keywords, accepts_lds | accepts_adapters | accepts_nochk};
+    if (!read_command_options(context, argc, argv, grammar, options)) return;
     if (!confirmed(options, msg::confirm_generic)) return;
 
     std::vector<ld_target> targets;
@@ -116,8 +116,8 @@ void command_adapter_auto_rebuild(frame& context, int argc, const char* const* a
 void command_adapter_patrol_delay(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec spec{patrol_delay_keywords, accepts_adapters | accepts_nochk};
-    if (!read_command_options(context, argc, argv, spec, options)) return;
+    const option_spec grammar{patrol_delay_keywords, accepts_adapters | accepts_nochk};
+    if (!read_command_options(context, argc, argv, grammar, options)) return;
     if (!confirmed(options, msg::confirm_generic)) return;
 
     // The keywords stand for the codes 1 to 3, which all have their weeks.

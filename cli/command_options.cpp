@@ -36,12 +36,12 @@ int find_action(std::span<const std::string_view> actions, std::string_view toke
 }
 
 // Recognises one option and records it; false when it is invalid input.
-bool take_option(frame& context, option_loop& loop, const option_spec& spec, command_options& options)
+bool take_option(frame& context, option_loop& loop, const option_spec& grammar, command_options& options)
 {
     const std::string_view token = loop.token;
-    const auto accepts = [&](std::uint32_t bit) { return (spec.accepted & bit) != 0; };
+    const auto accepts = [&](std::uint32_t bit) { return (grammar.accepted & bit) != 0; };
 
-    if (const int action = find_action(spec.actions, token); action >= 0) {
+    if (const int action = find_action(grammar.actions, token); action >= 0) {
         if (!mark_seen(loop, seen_action)) return false;
         options.action = action;
         return true;
@@ -61,20 +61,20 @@ bool take_option(frame& context, option_loop& loop, const option_spec& spec, com
 
 } // namespace
 
-bool read_command_options(frame& context, int argc, const char* const* argv, const option_spec& spec,
+bool read_command_options(frame& context, int argc, const char* const* argv, const option_spec& grammar,
                           command_options& options)
 {
     option_loop loop{argc, argv};
     while (next_option(loop)) {
-        if (!take_option(context, loop, spec, options)) {
-            reject(loop, spec.naming);
+        if (!take_option(context, loop, grammar, options)) {
+            reject(loop, grammar.naming);
             return false;
         }
     }
-    std::uint32_t required = spec.accepted & ~static_cast<std::uint32_t>(accepts_nochk);
-    if (!spec.actions.empty()) required |= seen_action;
+    std::uint32_t required = grammar.accepted & ~static_cast<std::uint32_t>(accepts_nochk);
+    if (!grammar.actions.empty()) required |= seen_action;
     if ((loop.seen & ~static_cast<std::uint32_t>(accepts_nochk)) != required) {
-        reject(loop, spec.naming);
+        reject(loop, grammar.naming);
         return false;
     }
     return true;

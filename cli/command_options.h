@@ -48,7 +48,7 @@ struct command_options {
 // then the selections, then "nochk". False (invalid input printed) for an
 // unknown or repeated option, a second action, a bad selection or a missing
 // required option. Named adapters that do not exist end the process.
-[[nodiscard]] bool read_command_options(frame& context, int argc, const char* const* argv, const option_spec& spec,
+[[nodiscard]] bool read_command_options(frame& context, int argc, const char* const* argv, const option_spec& grammar,
                                         command_options& options);
 
 // True when the command may act: "nochk" was given or `question` is

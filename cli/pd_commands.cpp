@@ -65,8 +65,8 @@ bool check_pds_present(const adapter_list& adapters, const drive_list& drives)
 void command_pd_info(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec spec{{}, accepts_pds | accepts_adapters};
-    if (!read_command_options(context, argc, argv, spec, options)) return;
+    const option_spec grammar{{}, accepts_pds | accepts_adapters};
+    if (!read_command_options(context, argc, argv, grammar, options)) return;
     if (!check_pds_present(options.adapters.ids, options.pds)) return;
 
     for (const std::uint8_t adapter : options.adapters.ids)
@@ -76,8 +76,8 @@ void command_pd_info(frame& context, int argc, const char* const* argv)
 void command_pd_list(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec spec{{}, accepts_adapters, rejection_target::first_option};
-    if (!read_command_options(context, argc, argv, spec, options)) return;
+    const option_spec grammar{{}, accepts_adapters, rejection_target::first_option};
+    if (!read_command_options(context, argc, argv, grammar, options)) return;
 
     // Adapters without drives are named; with -aALL the others still follow.
     adapter_list listed = options.adapters.ids;
@@ -100,8 +100,8 @@ void command_pd_list(frame& context, int argc, const char* const* argv)
 void command_pd_count(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec spec{{}, accepts_adapters, rejection_target::command};
-    if (!read_command_options(context, argc, argv, spec, options)) return;
+    const option_spec grammar{{}, accepts_adapters, rejection_target::command};
+    if (!read_command_options(context, argc, argv, grammar, options)) return;
 
     for (const std::uint8_t adapter : options.adapters.ids) {
         if (adapter == unused_entry) continue;
@@ -114,8 +114,8 @@ void command_pd_count(frame& context, int argc, const char* const* argv)
 void command_pd_locate(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec spec{locate_keywords, accepts_pds | accepts_adapters};
-    if (!read_command_options(context, argc, argv, spec, options)) return;
+    const option_spec grammar{locate_keywords, accepts_pds | accepts_adapters};
+    if (!read_command_options(context, argc, argv, grammar, options)) return;
     if (!check_pds_present(options.adapters.ids, options.pds)) return;
 
     const locate_mode& mode = locate_modes[options.action];

@@ -67,8 +67,8 @@ bool read_pd_info(int adapter, int hdd, zan::PhysicalDriveInfo& drive)
 void change_state(frame& context, int argc, const char* const* argv, const state_change& change)
 {
     command_options options;
-    const option_spec spec{{}, accepts_pds | accepts_adapters | accepts_nochk};
-    if (!read_command_options(context, argc, argv, spec, options)) return;
+    const option_spec grammar{{}, accepts_pds | accepts_adapters | accepts_nochk};
+    if (!read_command_options(context, argc, argv, grammar, options)) return;
     const auto is_candidate = [&](std::uint8_t state) { return is_alarm_state(state) == change.to_online; };
 
     if (!options.nochk) {
@@ -152,8 +152,8 @@ void command_pd_offline(frame& context, int argc, const char* const* argv)
 void command_pd_hot_spare(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec spec{hot_spare_keywords, accepts_pds | accepts_adapters | accepts_nochk};
-    if (!read_command_options(context, argc, argv, spec, options)) return;
+    const option_spec grammar{hot_spare_keywords, accepts_pds | accepts_adapters | accepts_nochk};
+    if (!read_command_options(context, argc, argv, grammar, options)) return;
 
     if (options.action == set_action) {
         if (!confirmed(options, msg::confirm_generic)) return;

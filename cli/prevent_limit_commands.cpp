@@ -108,8 +108,8 @@ zan::GListInfo apply_limits(const zan::GListInfo& current, const prevent_limit_v
 void command_prevent_limit_info(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec spec{{}, accepts_adapters, rejection_target::first_option};
-    if (!read_command_options(context, argc, argv, spec, options)) return;
+    const option_spec grammar{{}, accepts_adapters, rejection_target::first_option};
+    if (!read_command_options(context, argc, argv, grammar, options)) return;
 
     for (const std::uint8_t adapter : options.adapters.ids) {
         if (adapter == unused_entry) continue;

@@ -123,13 +123,13 @@ protected:
 
     // Reads the options of `arguments` (after a command "-cmd"); returns
     // what was printed, empty when they were accepted.
-    std::string read(const cli::option_spec& spec, std::vector<const char*> arguments, cli::command_options& options)
+    std::string read(const cli::option_spec& grammar, std::vector<const char*> arguments, cli::command_options& options)
     {
         arguments.insert(arguments.begin(), {"zancli", "-cmd"});
         output_capture out;
         options = cli::command_options{};
         const bool accepted =
-            cli::read_command_options(context_, static_cast<int>(arguments.size()), arguments.data(), spec, options);
+            cli::read_command_options(context_, static_cast<int>(arguments.size()), arguments.data(), grammar, options);
         EXPECT_EQ(accepted, out.text().empty());
         return out.text();
     }
