@@ -157,12 +157,12 @@ void command_create_ld(frame& context, int argc, const char* const* argv)
         if (take_cache_option(loop.token, options.caches) != cache_option::none) continue;
         bool accepted = false;
         if (loop.token.starts_with('r')) {
-            const raid_spec_status spec = parse_raid_spec(loop.token, options.level, drives);
-            if (spec == raid_spec_status::unsupported) {
+            const raid_spec_status parsed = parse_raid_spec(loop.token, options.level, drives);
+            if (parsed == raid_spec_status::unsupported) {
                 sayf(msg::not_supported, loop.argv[loop.index]);
                 return;
             }
-            accepted = spec == raid_spec_status::ok && mark_seen(loop, opt_raid);
+            accepted = parsed == raid_spec_status::ok && mark_seen(loop, opt_raid);
         } else if (loop.token.starts_with("afterld")) {
             std::string digits;
             accepted = parse_after_ld(loop.token, digits) && mark_seen(loop, opt_after_ld);
