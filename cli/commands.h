@@ -48,6 +48,12 @@ void command_ld_get_prop(frame& context, int argc, const char* const* argv);
 void command_ld_pd_info(frame& context, int argc, const char* const* argv);
 void command_ld_get_num(frame& context, int argc, const char* const* argv);
 
+// Restore and bad-spot commands.
+void command_restore_list(frame& context, int argc, const char* const* argv);
+void command_restore(frame& context, int argc, const char* const* argv);
+void command_restore_info(frame& context, int argc, const char* const* argv);
+void command_bad_spots(frame& context, int argc, const char* const* argv);
+
 } // namespace cli
 
 #endif

@@ -213,6 +213,35 @@ inline constexpr char ld_block[] = "Virtual Disk:          %d\n"
                                    "Read Cache:            %s\n"
                                    "Write Cache:           %s\n";
 
+// ---- Restore and bad-spot commands: -LDRstrDrvList, -LDRstrDrvInfo,
+// -LDRstr, -LDBadSpot.
+inline constexpr char restore_list_heading[] = "Adapter #%d\n\nNumber of Candidate Restore: %d\n\n"
+                                               "Virtual Drive State\n====================";
+inline constexpr char restore_list_line[] = "#%2d : %s";
+inline constexpr char restore_block[] = "Adapter #%d\n"
+                                        "\n"
+                                        "Number of Physical Drive: %d\n"
+                                        "\n"
+                                        "Virtual Disk:          %d\n"
+                                        "RAID Level:            RAID%d\n"
+                                        "Size:                  %dMB\n"
+                                        "Stripe Size:           %s\n"
+                                        "Number of Drives:      %d\n"
+                                        "Hot Spare Mode:        %s\n"
+                                        "Auto Rebuild:          %s\n"
+                                        "Rebuild State:         %s\n"
+                                        "Maintenance State:     %s\n"
+                                        "Operation Progress:    %d%s\n"
+                                        "Read Cache:            %s\n"
+                                        "Write Cache:           %s\n";
+inline constexpr char restored_virtual_drive[] = "Adapter %d: Restored Virtual drv-%d.";
+inline constexpr char ld_not_good[] = "Fatal error - Adapter %d-LD %d: state is not GOOD.";
+inline constexpr char adapter_heading[] = "Adapter #%d";
+inline constexpr char bad_spot_drive[] = "\nVirtual Drive: %d";
+inline constexpr char bad_spot_heading[] = "LBA Information\n================";
+inline constexpr char bad_spot_line[] = "#%d : 0x%08x";
+inline constexpr char bad_spot_none[] = "Bad Spot None.";
+
 } // namespace cli::msg
 
 #endif

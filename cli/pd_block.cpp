@@ -43,6 +43,18 @@ std::string member_assignment(int ld_number, const zan::LogicalDriveInfo& ld, in
     return text;
 }
 
+bool is_member_in_use(const zan::PhysicalDriveInfo& drive)
+{
+    return drive.drive_class == class_member_use;
+}
+
+std::string drive_assignment(const zan::PhysicalDriveInfo& drive, int hdd, const zan::LogicalDriveInfo* members)
+{
+    if (is_member_in_use(drive)) return member_assignment(drive.group, *members, hdd);
+    if (drive.drive_class == class_restore_candidate) return "RLD";
+    return "-";
+}
+
 std::string format_pd_block(frame& context, pd_block_form form, int adapter, int hdd,
                             const zan::PhysicalDriveInfo& drive, std::uint8_t state, std::string_view assignment)
 {
@@ -70,19 +82,12 @@ bool show_pd_block(frame& context, pd_block_form form, int adapter, int hdd, std
         return false;
     }
 
-    std::string assignment = "-";
-    if (drive.drive_class == class_member_use) {
-        zan::LogicalDriveInfo ld;
-        if (!getLogicalDriveInfo(adapter, drive.group, &ld)) {
-            report_library_error(adapter);
-            return false;
-        }
-        assignment = member_assignment(drive.group, ld, hdd);
-    } else if (drive.drive_class == class_restore_candidate) {
-        assignment = "RLD";
+    zan::LogicalDriveInfo ld;
+    if (is_member_in_use(drive) && !getLogicalDriveInfo(adapter, drive.group, &ld)) {
+        report_library_error(adapter);
+        return false;
     }
-
-    say(format_pd_block(context, form, adapter, hdd, drive, state, assignment));
+    say(format_pd_block(context, form, adapter, hdd, drive, state, drive_assignment(drive, hdd, &ld)));
     return true;
 }
 

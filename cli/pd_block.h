@@ -25,6 +25,16 @@ inline constexpr std::size_t max_assignment_chars = 10;
 // group hot spare. Cut to max_assignment_chars.
 [[nodiscard]] std::string member_assignment(int ld_number, const zan::LogicalDriveInfo& ld, int hdd);
 
+// Whether a drive's assignment text comes from the member entries of a
+// logical drive (a member in use).
+[[nodiscard]] bool is_member_in_use(const zan::PhysicalDriveInfo& drive);
+
+// The assignment text of a drive: for a member in use from the member entries
+// of `members` (required then) under the drive's group number, "RLD" for a
+// restore candidate, "-" for any other drive.
+[[nodiscard]] std::string drive_assignment(const zan::PhysicalDriveInfo& drive, int hdd,
+                                           const zan::LogicalDriveInfo* members);
+
 // The block text (ending in "\n") from the drive's record, its state byte
 // from RaidStatus and its assignment text. A class, state, link, SMART or
 // bad-spot value missing from its value-name table ends the process.

@@ -12,34 +12,13 @@
 #include "plat/registry.h"
 #include "thread_errors.h"
 #include "zandllctl.h"
+#include "zandrivers.h"
 
 namespace zan {
 namespace {
 
 constexpr const char* FN = "initContData";
-constexpr const char* SCSI_KEY_NAME = "HARDWARE\\DEVICEMAP\\Scsi";
-constexpr const char* DRIVER_VALUE_NAME = "Driver";
-constexpr std::uint32_t NAME_CHARS = 32;
-// Port subkeys are named "Scsi Port N": the number starts at character 11.
-constexpr std::size_t PORT_NUMBER_AT = 10;
-
-struct driver_kind_entry {
-    const char* driver;
-    std::uint8_t kind;
-};
-
-// Compared whole and case-sensitively, in this order.
-constexpr driver_kind_entry DRIVER_KINDS[] = {
-    {"Qvmraid", 1}, {"zandrv", 7}, {"Lynraid1", 6}, {"Plx3drv", 5}, {"Qvm1drv", 2}, {"Qvm2drv", 3},
-};
-
-const driver_kind_entry* find_driver_kind(const char* driver)
-{
-    for (const auto& entry : DRIVER_KINDS) {
-        if (std::strcmp(entry.driver, driver) == 0) return &entry;
-    }
-    return nullptr;
-}
+constexpr std::uint32_t NAME_CHARS = REGISTRY_NAME_CHARS;
 
 void registry_failed(int place, std::uint32_t os_error, const char* keyword)
 {
@@ -67,9 +46,9 @@ bool probe_port(const plat::reg_key& port_key, const char* subkey_name)
     controller_slot& slot = lib.slots[index];
     slot.state = SLOT_EMPTY;
     slot.driver_kind = kind->kind;
-    const char* port_text = std::strlen(subkey_name) > PORT_NUMBER_AT ? subkey_name + PORT_NUMBER_AT : "";
-    std::snprintf(slot.device_path, sizeof slot.device_path, "\\\\.\\Scsi%s:", port_text);
-    slot.port_number = static_cast<std::uint8_t>(std::strtoul(port_text, nullptr, 10));
+    const std::string port_text(port_number_text(subkey_name));
+    std::snprintf(slot.device_path, sizeof slot.device_path, "\\\\.\\Scsi%s:", port_text.c_str());
+    slot.port_number = static_cast<std::uint8_t>(std::strtoul(port_text.c_str(), nullptr, 10));
 
     ContInfo info;
     if (!getContInfo(index, &info)) {

@@ -13,7 +13,7 @@ setup() {
     [ "$output" = "Fatal error - zancli invoked with wrong parameters." ]
 }
 
-@test "unknown and later commands are not supported, status -1" {
+@test "unknown commands are not supported, status -1" {
     run "$ZAN_BIN/zancli" -foo
     [ "$status" -eq 255 ]
     [ "$output" = "-foo param is not supported." ]
@@ -22,9 +22,9 @@ setup() {
     [ "$status" -eq 255 ]
     [ "$output" = "--AdpCount param is not supported." ]
 
-    run "$ZAN_BIN/zancli" -LDBadSpot -L0 -a0
+    run "$ZAN_BIN/zancli" -LDBadSpots -L0 -a0
     [ "$status" -eq 255 ]
-    [ "$output" = "-LDBadSpot param is not supported." ]
+    [ "$output" = "-LDBadSpots param is not supported." ]
 
     long="-$(printf 'h%.0s' $(seq 300))"
     run "$ZAN_BIN/zancli" "$long"
