@@ -28,11 +28,20 @@ std::uint16_t config_hot_spare(adapter& a, std::span<std::uint8_t> record);
 std::uint16_t config_hdd_status(adapter& a, std::span<std::uint8_t> record);
 std::uint16_t get_glist_info(adapter& a, std::span<std::uint8_t> record);
 std::uint16_t set_glist_info(adapter& a, std::span<std::uint8_t> record);
+// Starts and stops rebuilds, consistency checks and parity making.
+std::uint16_t config_fault_recovery(adapter& a, std::span<std::uint8_t> record);
+
+// Restore candidates (restore.cpp).
+std::uint16_t get_restore_status(adapter& a, std::span<std::uint8_t> record);
+std::uint16_t get_restore_logical_disk_info(adapter& a, std::span<std::uint8_t> record);
+std::uint16_t config_restore(adapter& a, std::span<std::uint8_t> record);
 
 // SCSI commands the driver carries to the adapter (scsi.cpp).
 std::uint16_t scsi_read_buffer(adapter& a, std::span<std::uint8_t> record);
 std::uint16_t scsi_mode_select(adapter& a, std::span<std::uint8_t> record);
 std::uint16_t scsi_mode_sense(adapter& a, std::span<std::uint8_t> record);
+// Firmware download into the flash ROM (flash.cpp).
+std::uint16_t scsi_write_buffer(adapter& a, std::span<std::uint8_t> record);
 
 } // namespace sim
 

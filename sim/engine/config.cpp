@@ -1,7 +1,7 @@
 // Configuration requests: creating logical drives, their cache and rebuild
 // switches, the adapter's priorities, global hot spares, forced drive states
-// and the prevent limits. Each checks its record the way the firmware does
-// and changes nothing when it refuses.
+// and the prevent limits; starting and stopping background work. Each checks
+// its record the way the firmware does and changes nothing when it refuses.
 #include <algorithm>
 #include <array>
 
@@ -9,6 +9,7 @@
 #include "event_log.h"
 #include "operations.h"
 #include "raid.h"
+#include "tasks.h"
 #include "zanioctl.h"
 
 namespace sim {
@@ -32,7 +33,9 @@ std::uint16_t member_refusal(const adapter& a, std::uint32_t hdd)
 {
     const physical_drive& d = a.drives[hdd];
     if (!d.present) return zan::IOC_STATUS_HDDS_NOT_EXIST;
-    if (d.global_spare != 0 || drive_assignment(a, hdd).logical != NONE) return zan::IOC_STATUS_HDD_IS_USED;
+    if (d.global_spare != 0 || drive_assignment(a, hdd).logical != NONE || candidate_of(a, hdd) != NONE) {
+        return zan::IOC_STATUS_HDD_IS_USED;
+    }
     if (drive_failed(a, hdd) || d.state == DRIVE_UNSUPPORTED) return zan::IOC_STATUS_HDD_IS_NOT_GOOD;
     return zan::IOC_STATUS_GOOD;
 }
@@ -138,10 +141,14 @@ std::uint16_t config_hot_spare(adapter& a, std::span<std::uint8_t> record)
         d.global_spare = 0;
         return zan::IOC_STATUS_GOOD;
     }
-    if (drive_assignment(a, hdd).logical != NONE) return zan::IOC_STATUS_HDD_IS_USED;
+    if (drive_assignment(a, hdd).logical != NONE || candidate_of(a, hdd) != NONE) return zan::IOC_STATUS_HDD_IS_USED;
     if (d.global_spare != 0) return zan::IOC_STATUS_FAILURE;
     if (drive_failed(a, hdd)) return zan::IOC_STATUS_HDD_IS_NOT_GOOD;
+    // A logical drive waiting for a spare takes the new one at once.
+    const state_snapshot before = take_snapshot(a);
     d.global_spare = 1;
+    settle_logicals(a);
+    log_state_changes(a, before);
     return zan::IOC_STATUS_GOOD;
 }
 
@@ -157,11 +164,12 @@ std::uint16_t config_hdd_status(adapter& a, std::span<std::uint8_t> record)
     if (!a.drives[hdd].present) return zan::IOC_STATUS_HDDS_NOT_EXIST;
     const std::uint8_t old_state = static_cast<std::uint8_t>(a.drives[hdd].state);
     const std::uint32_t new_state = wanted == FORCE_GOOD ? DRIVE_GOOD : DRIVE_FAILED;
-    set_drive_state(a, hdd, new_state);
-    // The logical drive keeps the mark that an operator overrode a state.
+    // The logical drive keeps the mark that an operator overrode a state,
+    // even when a hot spare then takes the drive's place.
     if (const assignment where = drive_assignment(a, hdd); where.logical != NONE) {
         a.logicals[where.logical].forced = 1;
     }
+    set_drive_state(a, hdd, new_state);
     event_entry e = make_event(EVENT_CLASS_FORCED, EVENT_CODE_STATE);
     zan::store_le16(e.data() + EVENT_TYPE, EVENT_TYPE_DRIVE);
     e[EVENT_OBJECT] = hdd;
@@ -190,6 +198,31 @@ std::uint16_t set_glist_info(adapter& a, std::span<std::uint8_t> record)
     a.prevent_limit_half_year = zan::load_le16(record.data() + 12);
     a.prevent_limit_one_year = zan::load_le16(record.data() + 14);
     return zan::IOC_STATUS_GOOD;
+}
+
+std::uint16_t config_fault_recovery(adapter& a, std::span<std::uint8_t> record)
+{
+    constexpr std::uint8_t START_CHECK = 1;
+    constexpr std::uint8_t START_PARITY = 2;
+    constexpr std::uint8_t START_REBUILD = 3;
+    constexpr std::uint8_t STOP_MAINTENANCE = 5;
+    const std::uint8_t number = record[1];
+    const std::uint8_t action = record[3];
+    if (!addressed_here(a, record) || number >= LOGICAL_SLOTS || record[2] != number ||
+        (action != START_CHECK && action != START_PARITY && action != START_REBUILD && action != STOP_MAINTENANCE)) {
+        return zan::IOC_STATUS_INVALID_PARAM;
+    }
+    if (!a.logicals[number].defined) return zan::IOC_STATUS_FAILURE;
+    const state_snapshot before = take_snapshot(a);
+    std::uint16_t status = zan::IOC_STATUS_GOOD;
+    switch (action) {
+    case START_CHECK: status = start_maintenance(a, number, MAINTENANCE_CHECK); break;
+    case START_PARITY: status = start_maintenance(a, number, MAINTENANCE_PARITY); break;
+    case START_REBUILD: status = start_rebuild(a, number, true); break;
+    default: status = stop_maintenance(a, number); break;
+    }
+    log_state_changes(a, before);
+    return status;
 }
 
 } // namespace sim

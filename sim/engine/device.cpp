@@ -8,12 +8,14 @@
 #include <cstring>
 #include <vector>
 
+#include "clock.h"
 #include "dispatch.h"
 #include "plat/error.h"
 #include "plat/volumes.h"
 #include "sim/root.h"
 #include "storage.h"
 #include "store.h"
+#include "tasks.h"
 #include "zanioctl.h"
 
 namespace sim {
@@ -151,7 +153,10 @@ std::uint32_t device_control(const device_ref& device, std::uint32_t code, const
     }
 
     adapter a;
-    if (!load_adapter(root, port, a).empty()) return plat::ERR_IO_DEVICE;
+    clock_reading clock;
+    if (!load_adapter(root, port, a).empty() || !read_clock(root, clock).empty()) return plat::ERR_IO_DEVICE;
+    // The firmware's background work went on since the last request.
+    advance_tasks(a, clock.now_ms);
     if (a.faults.silent != 0) return plat::ERR_SEM_TIMEOUT;
 
     std::vector<std::uint8_t> record(request + HEADER, request + size);

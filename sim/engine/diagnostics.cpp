@@ -4,6 +4,7 @@
 #include <cstring>
 #include <numeric>
 
+#include "big_endian.h"
 #include "zanbytes.h"
 
 namespace sim {
@@ -160,6 +161,28 @@ std::uint8_t smart_status(const adapter& a, std::uint32_t hdd)
 {
     constexpr std::uint32_t SMART_RECEIVED = 4;
     return a.drives[hdd].smart == SMART_RECEIVED ? SMART_STATUS_EXCEEDED : SMART_STATUS_GOOD;
+}
+
+bad_spot_block build_bad_spot_block(const adapter& a, std::uint32_t hdd)
+{
+    constexpr std::size_t STATE = 1;
+    constexpr std::size_t COUNT = 4;
+    constexpr std::size_t ENTRIES = 24;
+    constexpr std::size_t ENTRY_SIZE = 16;
+    constexpr std::size_t ENTRY_LBA = 4;
+    constexpr std::uint8_t STATE_LISTED = 1;
+    constexpr std::uint8_t STATE_OVER = 3;
+    bad_spot_block block{};
+    const physical_drive& d = a.drives[hdd];
+    if (!d.present || d.bad_spots.empty()) return block;
+    block[STATE] = d.bad_spots.size() <= BAD_SPOT_LIST_SIZE ? STATE_LISTED : STATE_OVER;
+    store_be(block.data() + COUNT, 4, static_cast<std::uint32_t>(d.bad_spots.size()));
+    for (std::size_t i = 0; i < std::min(d.bad_spots.size(), BAD_SPOT_LIST_SIZE); ++i) {
+        std::uint8_t* entry = block.data() + ENTRIES + i * ENTRY_SIZE;
+        entry[0] = 1;
+        store_be(entry + ENTRY_LBA, 4, d.bad_spots[i]);
+    }
+    return block;
 }
 
 } // namespace sim

@@ -23,6 +23,15 @@ nvram_image build_nvram(const adapter& a);
 smart_block build_smart_data(const adapter& a, std::uint32_t hdd);
 smart_block build_smart_thresholds();
 
+// A drive's bad-spot list as READ BUFFER (mode 1, buffer id 0xE0) hands it
+// out, one block per drive slot at drive x 512: byte 1 the state (0 none, 1
+// listed, 3 more than the list holds), bytes 4-7 the count big-endian, then
+// from byte 24 up to 16 entries of 16 bytes (byte 0 non-zero: valid; bytes
+// 4-7 the LBA big-endian). An empty slot reads as zeros.
+inline constexpr std::size_t BAD_SPOT_BLOCK_SIZE = 512;
+using bad_spot_block = std::array<std::uint8_t, BAD_SPOT_BLOCK_SIZE>;
+bad_spot_block build_bad_spot_block(const adapter& a, std::uint32_t hdd);
+
 // SMART status: 0 while no attribute has crossed its threshold, 1 after.
 inline constexpr std::uint8_t SMART_STATUS_GOOD = 0;
 inline constexpr std::uint8_t SMART_STATUS_EXCEEDED = 1;

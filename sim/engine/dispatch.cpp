@@ -72,6 +72,11 @@ constexpr modelled_code MODELLED_CODES[] = {
     {zan::IOCTL_KRAID_SCSI_MODE_SELECT, scsi_mode_select},
     {zan::IOCTL_KRAID_SCSI_MODE_SENSE, scsi_mode_sense},
     {zan::IOCTL_KRAID_SCSI_READ_BUFFER, scsi_read_buffer},
+    {zan::IOCTL_KRAID_SCSI_WRITE_BUFFER, scsi_write_buffer},
+    {zan::IOCTL_KRAID_CONFIG_FAULT_RECOVERY, config_fault_recovery},
+    {zan::IOCTL_KRAID_GET_RESTORE_STATUS, get_restore_status},
+    {zan::IOCTL_KRAID_GET_RESTORE_LOGICAL_DISK_INFO, get_restore_logical_disk_info},
+    {zan::IOCTL_KRAID_CONFIG_RESTORE, config_restore},
 };
 
 } // namespace

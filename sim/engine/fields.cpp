@@ -68,6 +68,19 @@ std::string format_requests(const adapter& a)
     return std::to_string(a.requests);
 }
 
+std::string parse_clock(adapter& a, std::string_view v)
+{
+    std::uint64_t value = 0;
+    if (!parse_number(v, UINT64_MAX, value)) return "the clock is a number of milliseconds";
+    a.clock_ms = value;
+    return {};
+}
+
+std::string format_clock(const adapter& a)
+{
+    return std::to_string(a.clock_ms);
+}
+
 // Splits a list value at blanks and hands each word to `take`.
 template <class F>
 std::string for_each_word(std::string_view v, F take)
@@ -220,8 +233,14 @@ constexpr field<adapter> ADAPTER_FIELDS[] = {
     {.key = "flash_rom1", .kind = K::text, .text = &adapter::flash_rom1, .limit = 4},
     {.key = "flash_rom2", .kind = K::text, .text = &adapter::flash_rom2, .limit = 4},
     {.key = "flash_state", .kind = K::hex, .number = &adapter::flash_state, .limit = 0xFF},
+    {.key = "flash_expected", .kind = K::number, .number = &adapter::flash_expected, .limit = UINT32_MAX},
+    {.key = "flash_received", .kind = K::number, .number = &adapter::flash_received, .limit = UINT32_MAX},
+    {.key = "flash_sum", .kind = K::hex, .number = &adapter::flash_sum, .limit = UINT32_MAX},
+    {.key = "flash_revision", .kind = K::text, .text = &adapter::flash_revision, .limit = 4},
     {.key = "battery", .kind = K::hex, .number = &adapter::battery, .limit = 0xFF, .names = BATTERY},
     {.key = "requests", .kind = K::custom, .parse = parse_requests, .format = format_requests},
+    {.key = "task_seconds", .kind = K::number, .number = &adapter::task_seconds, .limit = 86400},
+    {.key = "clock", .kind = K::custom, .parse = parse_clock, .format = format_clock},
     {.key = "prevent_limit", .kind = K::number, .number = &adapter::prevent_limit, .limit = 0xFFFF},
     {.key = "prevent_limit_one_month", .kind = K::number, .number = &adapter::prevent_limit_one_month,
      .limit = 0xFFFF},
@@ -277,7 +296,10 @@ constexpr field<logical_drive> LOGICAL_FIELDS[] = {
     {.key = "rebuild", .kind = K::choice, .number = &logical_drive::rebuild, .names = REBUILD},
     {.key = "maintenance", .kind = K::choice, .number = &logical_drive::maintenance, .names = MAINTENANCE},
     {.key = "progress", .kind = K::number, .number = &logical_drive::progress, .limit = 100},
+    {.key = "progress_ticks", .kind = K::number, .number = &logical_drive::progress_ticks, .limit = UINT32_MAX},
     {.key = "errors", .kind = K::number, .number = &logical_drive::errors, .limit = UINT32_MAX},
+    {.key = "inconsistencies", .kind = K::number, .number = &logical_drive::inconsistencies,
+     .limit = UINT32_MAX},
     {.key = "forced", .kind = K::choice, .number = &logical_drive::forced, .names = YES_NO},
     {.key = "delete_step", .kind = K::number, .number = &logical_drive::delete_step, .limit = 2},
     {.key = "volumes", .kind = K::custom, .parse = parse_logical_volumes, .format = format_logical_volumes},

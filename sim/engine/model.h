@@ -23,12 +23,14 @@ inline constexpr std::uint8_t ROLE_SPARE_IN_USE = 3;
 
 // Physical-drive state codes.
 inline constexpr std::uint32_t DRIVE_GOOD = 0x00;
+inline constexpr std::uint32_t DRIVE_REBUILDING = 0x01; // Attention1: receiving its data
 inline constexpr std::uint32_t DRIVE_ALARM_FIRST = 0x20;
 inline constexpr std::uint32_t DRIVE_ALARM_LAST = 0x2F;
 inline constexpr std::uint32_t DRIVE_UNSUPPORTED = 0x80;
 
 // Logical-drive state codes derived from the members.
 inline constexpr std::uint8_t LD_GOOD = 0x00;
+inline constexpr std::uint8_t LD_REBUILDING = 0x01; // degraded, its rebuild running
 inline constexpr std::uint8_t LD_WARNING = 0x10;
 inline constexpr std::uint8_t LD_ALARM = 0x20;
 
@@ -38,6 +40,7 @@ inline constexpr std::uint8_t CLASS_MEMBER_NO_USE = 1;
 inline constexpr std::uint8_t CLASS_SPARE_USE = 2;
 inline constexpr std::uint8_t CLASS_SPARE_NO_USE = 3;
 inline constexpr std::uint8_t CLASS_FRESH = 4;
+inline constexpr std::uint8_t CLASS_RESTORE_CANDIDATE = 5;
 
 // The firmware's event log: a ring of fixed-size entries.
 inline constexpr std::uint32_t EVENT_SLOTS = 4096;
@@ -85,6 +88,8 @@ struct logical_drive {
     std::uint32_t rebuild = 0;         // 0 not needed, 1 needed, 2 executing
     std::uint32_t maintenance = 0;     // 0 none, 1 consistency check, 2 parity making
     std::uint32_t progress = 0;        // percent
+    std::uint32_t progress_ticks = 0;  // work done beyond `progress`, in clock ticks
+    std::uint32_t inconsistencies = 0; // parity errors a check or parity making finds
     std::uint32_t errors = 0;          // operation error count
     std::uint32_t forced = 0;          // force state change
     std::uint32_t delete_step = 0;     // deletion steps accepted so far (0-2)
@@ -125,8 +130,20 @@ struct adapter {
     std::string flash_rom1 = "1.10";
     std::string flash_rom2 = "1.08";
     std::uint32_t flash_state = 0x13;
+    // A firmware download in progress (WRITE BUFFER pieces): the image length
+    // its inner header announces (0: none), the bytes received from the
+    // start, their running checksum and the revision the image carries.
+    std::uint32_t flash_expected = 0;
+    std::uint32_t flash_received = 0;
+    std::uint32_t flash_sum = 0;
+    std::string flash_revision;
     std::uint32_t battery = 0;         // 0xFF: no battery or battery failed
     std::uint64_t requests = 0;        // control requests answered since creation
+    // Background tasks: seconds a task takes from 0 to 100 percent at High
+    // priority (Middle takes twice, Low four times as long), and the clock
+    // time in milliseconds up to which the state was brought (0: not yet).
+    std::uint32_t task_seconds = 100;
+    std::uint64_t clock_ms = 0;
     std::uint32_t prevent_limit = 10;  // GListInfo thresholds
     std::uint32_t prevent_limit_one_month = 3;
     std::uint32_t prevent_limit_half_year = 6;
@@ -143,6 +160,9 @@ struct adapter {
     fault_plan faults;
     std::array<physical_drive, DRIVE_SLOTS> drives;
     std::array<logical_drive, LOGICAL_SLOTS> logicals;
+    // Restore candidates: configurations found on drives that belong to no
+    // logical drive of this adapter, numbered 0-11.
+    std::array<logical_drive, LOGICAL_SLOTS> candidates;
     bool operator==(const adapter&) const = default;
 };
 

@@ -112,7 +112,7 @@ void write_fields(std::string& out, std::span<const field<T>> fields, const T& s
     }
 }
 
-enum class section { none, port, adapter, faults, drive, logical, event };
+enum class section { none, port, adapter, faults, drive, logical, candidate, event };
 
 struct section_name {
     const char* word;
@@ -127,6 +127,7 @@ constexpr section_name SECTIONS[] = {
     {"faults", section::faults, false, 0},
     {"drive", section::drive, true, DRIVE_SLOTS - 1},
     {"logical", section::logical, true, LOGICAL_SLOTS - 1},
+    {"candidate", section::candidate, true, LOGICAL_SLOTS - 1},
     {"event", section::event, true, EVENT_SLOTS - 1},
 };
 
@@ -209,6 +210,8 @@ private:
             return apply_field(drive_fields(), out_.adapters.back().drives[number_], key, value);
         case section::logical:
             return apply_field(logical_fields(), out_.adapters.back().logicals[number_], key, value);
+        case section::candidate:
+            return apply_field(logical_fields(), out_.adapters.back().candidates[number_], key, value);
         case section::event:
             return parse_event(out_.adapters.back().events[static_cast<std::uint32_t>(number_)], key, value);
         case section::none: break;
@@ -277,12 +280,17 @@ private:
             faults_seen_ = true;
             break;
         case section::drive:
-        case section::logical: {
-            const std::size_t slot = number_ + (kind_ == section::logical ? DRIVE_SLOTS : 0);
+        case section::logical:
+        case section::candidate: {
+            const std::size_t slot = number_ + (kind_ == section::logical     ? DRIVE_SLOTS
+                                                : kind_ == section::candidate ? DRIVE_SLOTS + LOGICAL_SLOTS
+                                                                              : 0);
             if (described_.test(slot)) return error("[" + std::string(inner) + "] is described twice");
             described_.set(slot);
-            if (kind_ == section::drive) out_.adapters.back().drives[number_].present = true;
-            else out_.adapters.back().logicals[number_].defined = true;
+            adapter& a = out_.adapters.back();
+            if (kind_ == section::drive) a.drives[number_].present = true;
+            else if (kind_ == section::logical) a.logicals[number_].defined = true;
+            else a.candidates[number_].defined = true;
             logical_line_ = line_;
             break;
         }
@@ -299,11 +307,14 @@ private:
 
     std::string close_logical()
     {
-        if (kind_ != section::logical) return {};
+        if (kind_ != section::logical && kind_ != section::candidate) return {};
+        const bool candidate = kind_ == section::candidate;
         kind_ = section::none;
-        const std::string e = check_logical(out_.adapters.back().logicals[number_]);
+        const adapter& a = out_.adapters.back();
+        const std::string e = check_logical(candidate ? a.candidates[number_] : a.logicals[number_]);
         if (e.empty()) return e;
-        return "line " + std::to_string(logical_line_) + ": logical drive " + std::to_string(number_) + ": " + e;
+        return "line " + std::to_string(logical_line_) + (candidate ? ": restore candidate " : ": logical drive ") +
+               std::to_string(number_) + ": " + e;
     }
 
     std::string close_adapter()
@@ -325,7 +336,7 @@ private:
     int logical_line_ = 0;
     bool adapter_closed_ = true;
     bool faults_seen_ = false;
-    std::bitset<DRIVE_SLOTS + LOGICAL_SLOTS> described_;
+    std::bitset<DRIVE_SLOTS + 2 * LOGICAL_SLOTS> described_;
     std::vector<std::string> seen_;
 };
 
@@ -376,6 +387,11 @@ std::string format_adapter(const adapter& a)
         if (!a.logicals[n].defined) continue;
         out += "\n[logical " + std::to_string(n) + "]\n";
         write_fields(out, logical_fields(), a.logicals[n]);
+    }
+    for (std::size_t n = 0; n < LOGICAL_SLOTS; ++n) {
+        if (!a.candidates[n].defined) continue;
+        out += "\n[candidate " + std::to_string(n) + "]\n";
+        write_fields(out, logical_fields(), a.candidates[n]);
     }
     for (const auto& [slot, entry] : a.events) {
         out += "\n[event " + std::to_string(slot) + "]\ndata = " + format_event(entry) + "\n";

@@ -2,6 +2,7 @@
 
 #include "event_log.h"
 #include "raid.h"
+#include "tasks.h"
 
 namespace sim {
 
@@ -9,6 +10,7 @@ void set_drive_state(adapter& a, std::uint32_t hdd, std::uint32_t state)
 {
     const state_snapshot before = take_snapshot(a);
     a.drives[hdd].state = state;
+    settle_logicals(a);
     log_state_changes(a, before);
 }
 
@@ -16,6 +18,7 @@ void pull_drive(adapter& a, std::uint32_t hdd)
 {
     const state_snapshot before = take_snapshot(a);
     a.drives[hdd] = physical_drive{};
+    settle_logicals(a);
     log_state_changes(a, before);
 }
 
@@ -24,6 +27,18 @@ void insert_drive(adapter& a, std::uint32_t hdd, physical_drive drive)
     const state_snapshot before = take_snapshot(a);
     drive.present = true;
     a.drives[hdd] = std::move(drive);
+    // A replacement in a failed member's slot receives the member's data at
+    // once when the logical drive rebuilds by itself.
+    if (const assignment where = drive_assignment(a, hdd);
+        where.logical != NONE && drive_failed(a, hdd) && where.role != ROLE_GROUP_SPARE) {
+        logical_drive& ld = a.logicals[where.logical];
+        constexpr std::uint32_t AUTO_REBUILD_ENABLED = 0;
+        if (ld.auto_rebuild == AUTO_REBUILD_ENABLED && ld.rebuild != REBUILD_EXECUTING &&
+            array_state(a, ld) == LD_WARNING) {
+            (void)start_rebuild(a, where.logical, true);
+        }
+    }
+    settle_logicals(a);
     log_state_changes(a, before);
 }
 

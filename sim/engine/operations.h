@@ -1,6 +1,7 @@
 // Changes of drive states and of the drives present, as the firmware makes
-// them whether a request or the hardware causes them. Each writes the
-// event-log entries of the states it changes.
+// them whether a request or the hardware causes them. Each lets the logical
+// drives react (hot spares, rebuilds; tasks.h) and writes the event-log
+// entries of the states it changes.
 #ifndef SIM_ENGINE_OPERATIONS_H
 #define SIM_ENGINE_OPERATIONS_H
 
@@ -20,7 +21,8 @@ void set_drive_state(adapter& a, std::uint32_t hdd, std::uint32_t state);
 // stops being one, a member leaves its logical drive without it.
 void pull_drive(adapter& a, std::uint32_t hdd);
 
-// A drive put into the empty slot `hdd`.
+// A drive put into the empty slot `hdd`. A failed drive in the slot of a
+// degraded logical drive's member is rebuilt when auto rebuild is on.
 void insert_drive(adapter& a, std::uint32_t hdd, physical_drive drive);
 
 // The state a drive put into slot `hdd` starts in: good, or failed when a

@@ -6,11 +6,6 @@ namespace sim {
 
 namespace {
 
-bool carries_data(const member& m)
-{
-    return m.role == ROLE_DATA || m.role == ROLE_SPARE_IN_USE;
-}
-
 bool is_raid10(const logical_drive& ld)
 {
     return ld.raid_level == 1 && data_member_count(ld) >= 4;
@@ -39,6 +34,11 @@ bool lost_data(const adapter& a, const logical_drive& ld, std::size_t failed)
 
 } // namespace
 
+bool carries_data(const member& m)
+{
+    return m.role == ROLE_DATA || m.role == ROLE_SPARE_IN_USE;
+}
+
 bool drive_failed(const adapter& a, std::uint32_t hdd)
 {
     if (hdd >= DRIVE_SLOTS) return true;
@@ -61,16 +61,22 @@ std::uint8_t member_position(const logical_drive& ld, std::size_t index)
     return position;
 }
 
-std::uint8_t logical_state(const adapter& a, int number)
+std::uint8_t array_state(const adapter& a, const logical_drive& ld)
 {
-    const logical_drive& ld = a.logicals[static_cast<std::size_t>(number)];
-    if (!ld.defined) return NONE;
     std::size_t failed = 0;
     for (const member& m : ld.members) {
         if (carries_data(m) && drive_failed(a, m.hdd)) ++failed;
     }
     if (failed == 0) return LD_GOOD;
     return lost_data(a, ld, failed) ? LD_ALARM : LD_WARNING;
+}
+
+std::uint8_t logical_state(const adapter& a, int number)
+{
+    const logical_drive& ld = a.logicals[static_cast<std::size_t>(number)];
+    if (!ld.defined) return NONE;
+    const std::uint8_t state = array_state(a, ld);
+    return state == LD_GOOD && ld.rebuild == 2 ? LD_REBUILDING : state;
 }
 
 std::uint32_t logical_size_mb(const adapter& a, const logical_drive& ld)
@@ -103,11 +109,25 @@ assignment drive_assignment(const adapter& a, std::uint32_t hdd)
     return {};
 }
 
+std::uint8_t candidate_of(const adapter& a, std::uint32_t hdd)
+{
+    for (std::size_t n = 0; n < LOGICAL_SLOTS; ++n) {
+        const logical_drive& c = a.candidates[n];
+        if (c.defined && std::any_of(c.members.begin(), c.members.end(), [hdd](const member& m) {
+                return m.hdd == hdd;
+            })) {
+            return static_cast<std::uint8_t>(n);
+        }
+    }
+    return NONE;
+}
+
 std::uint8_t drive_class(const adapter& a, std::uint32_t hdd)
 {
     const bool failed = drive_failed(a, hdd);
     if (drive_assignment(a, hdd).logical != NONE) return failed ? CLASS_MEMBER_NO_USE : CLASS_MEMBER_USE;
     if (a.drives[hdd].global_spare != 0) return failed ? CLASS_SPARE_NO_USE : CLASS_SPARE_USE;
+    if (candidate_of(a, hdd) != NONE) return CLASS_RESTORE_CANDIDATE;
     return CLASS_FRESH;
 }
 
@@ -131,6 +151,7 @@ std::string check_logical(const logical_drive& ld)
         }
     }
     if (ld.progress > 100) return "progress is a percentage";
+    if (ld.rebuild == 2 && ld.maintenance != 0) return "a rebuild and a check or parity making cannot run together";
     return {};
 }
 
@@ -146,6 +167,16 @@ std::string check_adapter(const adapter& a)
                        std::to_string(owner[m.hdd]) + " and " + std::to_string(n);
             }
             owner[m.hdd] = static_cast<int>(n);
+        }
+    }
+    for (std::size_t n = 0; n < LOGICAL_SLOTS; ++n) {
+        if (!a.candidates[n].defined) continue;
+        for (const member& m : a.candidates[n].members) {
+            if (owner[m.hdd] >= 0 || a.drives[m.hdd].global_spare != 0) {
+                return "drive " + std::to_string(m.hdd) + " of restore candidate " + std::to_string(n) +
+                       " is in use";
+            }
+            owner[m.hdd] = static_cast<int>(LOGICAL_SLOTS + n);
         }
     }
     std::string letters;

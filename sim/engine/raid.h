@@ -25,13 +25,20 @@ struct assignment {
 bool drive_failed(const adapter& a, std::uint32_t hdd);
 
 // Members that carry data (data drives and spares in use), in order.
+bool carries_data(const member& m);
 std::size_t data_member_count(const logical_drive& ld);
 
 // Position of member `index`: data drives and spares in use count from 0 in
 // list order, group hot spares count from 0 among themselves.
 std::uint8_t member_position(const logical_drive& ld, std::size_t index);
 
-// RaidStatus code of logical drive `number` (NONE when not defined).
+// State code of a logical drive's layout on the drives as they are: Good,
+// Warning (failures the level survives) or Alarm. Used for restore
+// candidates as for logical drives.
+std::uint8_t array_state(const adapter& a, const logical_drive& ld);
+
+// RaidStatus code of logical drive `number` (NONE when not defined): its
+// array state, and LD_REBUILDING while a rebuild runs on intact data.
 std::uint8_t logical_state(const adapter& a, int number);
 
 // Usable size: the smallest data member times the data-carrying member count
@@ -41,14 +48,19 @@ std::uint32_t logical_size_mb(const adapter& a, const logical_drive& ld);
 
 assignment drive_assignment(const adapter& a, std::uint32_t hdd);
 
+// The restore candidate that lists drive `hdd` (NONE when none does).
+std::uint8_t candidate_of(const adapter& a, std::uint32_t hdd);
+
 // PhysicalDriveInfo class: members are Member Use (No Use when failed),
-// global hot spares Spare Use (No Use when failed), other drives Fresh.
+// global hot spares Spare Use (No Use when failed), drives of a restore
+// candidate Restore Candidate, other drives Fresh.
 std::uint8_t drive_class(const adapter& a, std::uint32_t hdd);
 
 // Rules one logical drive must satisfy on its own; empty when it does.
 std::string check_logical(const logical_drive& ld);
-// Rules across the drives of an adapter (no drive used twice, spares free and
-// present, no volume letter twice); empty when they hold.
+// Rules across the drives of an adapter (no drive used twice by logical
+// drives, spares and restore candidates, spares present, no volume letter
+// twice); empty when they hold.
 std::string check_adapter(const adapter& a);
 
 } // namespace sim

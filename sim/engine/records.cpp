@@ -91,9 +91,10 @@ zan::RaidStatus build_raid_status(const adapter& a)
     return r;
 }
 
-zan::LogicalDriveInfo build_logical_info(const adapter& a, int number)
+namespace {
+
+zan::LogicalDriveInfo layout_info(const adapter& a, const logical_drive& ld, int number)
 {
-    const logical_drive& ld = a.logicals[static_cast<std::size_t>(number)];
     zan::LogicalDriveInfo r{};
     r.controller_id = static_cast<zan::u8>(a.controller_id);
     r.group = static_cast<zan::u8>(number);
@@ -116,6 +117,24 @@ zan::LogicalDriveInfo build_logical_info(const adapter& a, int number)
     r.read_cache = static_cast<zan::u8>(ld.read_cache);
     r.write_cache = static_cast<zan::u8>(ld.write_cache);
     r.size_mb.set(logical_size_mb(a, ld));
+    return r;
+}
+
+} // namespace
+
+zan::LogicalDriveInfo build_logical_info(const adapter& a, int number)
+{
+    return layout_info(a, a.logicals[static_cast<std::size_t>(number)], number);
+}
+
+zan::LogicalDriveInfo build_candidate_info(const adapter& a, int number)
+{
+    const logical_drive& candidate = a.candidates[static_cast<std::size_t>(number)];
+    zan::LogicalDriveInfo r = layout_info(a, candidate, number);
+    for (std::size_t i = 0; i < candidate.members.size(); ++i) {
+        const physical_drive& d = a.drives[candidate.members[i].hdd];
+        r.members[i].reserved2[CANDIDATE_MEMBER_STATE - 2] = d.present ? static_cast<zan::u8>(d.state) : NONE;
+    }
     return r;
 }
 

@@ -1,8 +1,9 @@
 // SCSI commands the driver carries to the adapter itself in a
-// ScsiRequestRecord: READ BUFFER (adapter parameters, event log, NVRAM), the
-// vendor SMART command, MODE SELECT (kept pages and the vendor action pages
-// for deleting logical drives and the locate LED) and MODE SENSE. A refused
-// command answers with its completion triple; the status word stays good.
+// ScsiRequestRecord: READ BUFFER (adapter parameters, event log, NVRAM, bad
+// spots), the vendor SMART command, MODE SELECT (kept pages and the vendor
+// action pages for deleting logical drives and the locate LED), MODE SENSE
+// and WRITE BUFFER (firmware download). A refused command answers with its
+// completion triple; the status word stays good except for WRITE BUFFER.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "diagnostics.h"
 #include "dispatch.h"
 #include "event_log.h"
+#include "flash.h"
 #include "mode_pages.h"
 #include "records.h"
 #include "zanioctl.h"
@@ -23,6 +25,7 @@ constexpr std::uint8_t OP_READ_BUFFER = 0x3C;
 constexpr std::uint8_t OP_SMART = 0x20;
 constexpr std::uint8_t OP_MODE_SELECT = 0x15;
 constexpr std::uint8_t OP_MODE_SENSE = 0x1A;
+constexpr std::uint8_t OP_WRITE_BUFFER = 0x3B;
 
 struct scsi_request {
     const std::uint8_t* cdb;
@@ -64,6 +67,19 @@ void read_nvram(const adapter& a, std::size_t offset, std::span<std::uint8_t> ou
     std::memcpy(out.data(), image.data() + offset, out.size());
 }
 
+// Every drive slot's bad-spot list, one block after the other.
+void read_bad_spots(const adapter& a, std::size_t offset, std::span<std::uint8_t> out)
+{
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const std::size_t at = offset + done;
+        const bad_spot_block block = build_bad_spot_block(a, static_cast<std::uint32_t>(at / BAD_SPOT_BLOCK_SIZE));
+        const std::size_t part = std::min(out.size() - done, BAD_SPOT_BLOCK_SIZE - at % BAD_SPOT_BLOCK_SIZE);
+        std::memcpy(out.data() + done, block.data() + at % BAD_SPOT_BLOCK_SIZE, part);
+        done += part;
+    }
+}
+
 // The adapter buffers READ BUFFER can read, by mode and buffer id.
 struct readable_buffer {
     std::uint8_t mode;
@@ -76,6 +92,7 @@ constexpr readable_buffer READABLE_BUFFERS[] = {
     {0x01, 0xA0, sizeof(zan::ContPara), read_cont_para},
     {0x01, 0xA6, std::size_t{EVENT_SLOTS} * EVENT_SIZE, read_event_log},
     {0x02, 0x08, zan::NVRAM_SIZE, read_nvram},
+    {0x01, 0xE0, std::size_t{DRIVE_SLOTS} * BAD_SPOT_BLOCK_SIZE, read_bad_spots},
 };
 
 std::uint16_t read_buffer(const adapter& a, scsi_request& r)
@@ -253,6 +270,29 @@ std::uint16_t scsi_mode_sense(adapter& a, std::span<std::uint8_t> record)
     answer[0] = static_cast<std::uint8_t>(answer.size() - 1);
     std::copy_n(answer.begin(), std::min({answer.size(), std::size_t{r.cdb[4]}, r.data.size()}), r.data.begin());
     return r.complete();
+}
+
+// Firmware download: mode 5 (download microcode with offsets and save),
+// buffer id 1, offset and length in bytes 3-5 and 6-8. The update tools read
+// only the status word, so a refused piece also fails in it.
+std::uint16_t scsi_write_buffer(adapter& a, std::span<std::uint8_t> record)
+{
+    constexpr std::uint8_t MODE_DOWNLOAD_SAVE = 0x05;
+    constexpr std::uint8_t FIRMWARE_BUFFER = 0x01;
+    scsi_request r(record);
+    const std::size_t offset = r.cdb24(3);
+    const std::size_t length = r.cdb24(6);
+    std::uint8_t refusal = ASC_INVALID_OPERATION_CODE;
+    if (r.cdb[0] == OP_WRITE_BUFFER) {
+        refusal = ASC_INVALID_FIELD_IN_CDB;
+        if ((r.cdb[1] & 0x1F) == MODE_DOWNLOAD_SAVE && r.cdb[2] == FIRMWARE_BUFFER && length != 0 &&
+            length <= r.data.size()) {
+            refusal = write_flash_piece(a, offset, r.data.first(length));
+        }
+    }
+    if (refusal == 0) return r.complete();
+    (void)r.refuse(refusal);
+    return zan::IOC_STATUS_FAILURE;
 }
 
 } // namespace sim

@@ -1,13 +1,16 @@
 // Changing an adapter's state from outside a request: under its lock, waiting
-// a while for a request in progress, loaded, changed and saved in one step.
+// a while for a request in progress, loaded, brought up to the clock,
+// changed and saved in one step.
 #ifndef SIM_SETUP_CHANGE_H
 #define SIM_SETUP_CHANGE_H
 
 #include <string>
 
+#include "clock.h"
 #include "model.h"
 #include "sim/root.h"
 #include "store.h"
+#include "tasks.h"
 
 namespace sim {
 
@@ -37,6 +40,9 @@ std::string change_adapter(int port, F change)
     }
     adapter a;
     if (std::string e = load_adapter(root, p, a); !e.empty()) return e;
+    clock_reading clock;
+    if (std::string e = read_clock(root, clock); !e.empty()) return e;
+    advance_tasks(a, clock.now_ms);
     if (std::string e = change(a); !e.empty()) return e;
     return save_adapter(root, a);
 }

@@ -10,15 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "clock.h"
+#include "command_line.h"
 #include "fields.h"
 #include "report.h"
 #include "sim/control.h"
 #include "sim/root.h"
 #include "store.h"
+#include "tasks.h"
 
 namespace {
-
-using args = std::vector<std::string>;
 
 constexpr char USAGE[] =
     "Usage: zansim COMMAND [ARGUMENTS]\n"
@@ -37,37 +38,23 @@ constexpr char USAGE[] =
     "                                 scenario's [drive N] section (vendor, size_mb, ...)\n"
     "  volume add PORT LOGICAL LETTER put a Windows volume on a logical drive\n"
     "  volume remove LETTER           remove a Windows volume\n"
+    "  clock                          show the clock background work follows\n"
+    "  clock set [SECONDS]            stop the clock (at SECONDS since 1970, or now); it\n"
+    "                                 then moves only when told\n"
+    "  clock advance SECONDS          move the stopped clock on\n"
+    "  clock real                     follow real time again\n"
+    "  inconsistencies PORT LOGICAL N parity errors a check or parity making finds\n"
+    "  restore add PORT LEVEL DRIVE...\n"
+    "                                 a restore candidate (level 0, 1, 5 or 10) on free drives\n"
+    "  badspot add PORT DRIVE LBA...  add bad spots to a drive's list\n"
+    "  badspot clear PORT DRIVE       empty a drive's bad-spot list\n"
+    "  image write FILE --revision XXXX [--length N] [--date YYYY/MM/DD]\n"
+    "        [--author TEXT] [--broken magic|length|checksum]\n"
+    "                                 write a firmware image file\n"
+    "  restart PORT                   restart the adapter (downloaded firmware starts)\n"
     "  requests PORT                  print the number of requests answered\n"
     "  hold PORT SECONDS              keep the adapter occupied for a while\n"
     "  help                           show this text\n";
-
-// A failure: the message on standard error, exit status 1.
-int fail(const std::string& message)
-{
-    std::fprintf(stderr, "zansim: %s\n", message.c_str());
-    return 1;
-}
-
-// A command line that does not fit: exit status 2.
-int misuse(const std::string& message)
-{
-    std::fprintf(stderr, "zansim: %s\nTry 'zansim help'.\n", message.c_str());
-    return 2;
-}
-
-bool read_number(const std::string& text, std::uint64_t limit, std::uint64_t& out)
-{
-    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos &&
-           sim::parse_number(text, limit, out);
-}
-
-bool read_port(const std::string& text, int& port)
-{
-    std::uint64_t value = 0;
-    if (!read_number(text, 255, value)) return false;
-    port = static_cast<int>(value);
-    return true;
-}
 
 int cmd_create(const args& a)
 {
@@ -94,15 +81,20 @@ int cmd_show(const args&)
         std::printf("No adapters in %s.\n", root.c_str());
         return 0;
     }
+    sim::clock_reading clock;
+    if (std::string e = sim::read_clock(root, clock); !e.empty()) return fail(e);
+    std::printf("%s", sim::clock_report(clock).c_str());
     int status = 0;
-    for (std::size_t i = 0; i < ports.size(); ++i) {
+    for (const std::uint32_t port : ports) {
         sim::adapter a;
-        if (std::string e = sim::load_adapter(root, ports[i], a); !e.empty()) {
+        if (std::string e = sim::load_adapter(root, port, a); !e.empty()) {
             std::fflush(stdout);
-            status = fail("adapter on port " + std::to_string(ports[i]) + ": " + e);
+            status = fail("adapter on port " + std::to_string(port) + ": " + e);
             continue;
         }
-        std::printf("%s%s", i == 0 ? "" : "\n", sim::adapter_report(a).c_str());
+        // The adapter as a request would find it now; nothing is saved.
+        sim::advance_tasks(a, clock.now_ms);
+        std::printf("\n%s", sim::adapter_report(a).c_str());
     }
     return status;
 }
@@ -136,14 +128,6 @@ int cmd_fault(const args& a)
         return misuse("fault busy PORT N | fault status PORT STATUS N | fault silent PORT on|off | fault clear PORT");
     }
     return error.empty() ? 0 : fail(error);
-}
-
-bool read_drive(const std::string& text, std::uint32_t& hdd)
-{
-    std::uint64_t value = 0;
-    if (!read_number(text, 11, value)) return false;
-    hdd = static_cast<std::uint32_t>(value);
-    return true;
 }
 
 // A drive letter, with or without its colon.
@@ -259,7 +243,9 @@ constexpr command COMMANDS[] = {
     {"create", 0, 1, cmd_create},   {"show", 0, 0, cmd_show}, {"fault", 2, 4, cmd_fault},
     {"requests", 1, 1, cmd_requests}, {"hold", 2, 2, cmd_hold}, {"help", 0, 0, cmd_help},
     {"fail", 2, 2, cmd_fail},         {"pull", 2, 2, cmd_pull}, {"insert", 2, 2 + 12, cmd_insert},
-    {"volume", 2, 4, cmd_volume},
+    {"volume", 2, 4, cmd_volume},     {"clock", 0, 2, cmd_clock},
+    {"inconsistencies", 3, 3, cmd_inconsistencies}, {"restore", 4, 4 + 12, cmd_restore},
+    {"badspot", 3, 3 + 16, cmd_badspot}, {"restart", 1, 1, cmd_restart}, {"image", 4, 13, cmd_image},
 };
 
 } // namespace

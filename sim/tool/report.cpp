@@ -12,10 +12,11 @@ namespace {
 
 constexpr named_code CLASS_NAMES[] = {
     {"Member Use", CLASS_MEMBER_USE}, {"Member No Use", CLASS_MEMBER_NO_USE}, {"Spare Use", CLASS_SPARE_USE},
-    {"Spare No Use", CLASS_SPARE_NO_USE}, {"Fresh", CLASS_FRESH},
+    {"Spare No Use", CLASS_SPARE_NO_USE}, {"Fresh", CLASS_FRESH}, {"Restore Candidate", CLASS_RESTORE_CANDIDATE},
 };
 
-constexpr named_code LOGICAL_STATE_NAMES[] = {{"good", LD_GOOD}, {"warning", LD_WARNING}, {"alarm", LD_ALARM}};
+constexpr named_code LOGICAL_STATE_NAMES[] = {
+    {"good", LD_GOOD}, {"rebuilding", LD_REBUILDING}, {"warning", LD_WARNING}, {"alarm", LD_ALARM}};
 constexpr named_code REBUILD_NAMES[] = {{"-", 0}, {"needed", 1}, {"executing", 2}};
 constexpr named_code MAINTENANCE_NAMES[] = {{"-", 0}, {"check", 1}, {"parity", 2}};
 
@@ -67,30 +68,55 @@ std::string drive_rows(const adapter& a)
     return out;
 }
 
-std::string logical_rows(const adapter& a)
+// One row per logical drive (or restore candidate) of `list`.
+std::string layout_rows(const adapter& a, const std::array<logical_drive, LOGICAL_SLOTS>& list, bool candidates)
 {
     std::string out;
     for (int n = 0; n < LOGICAL_SLOTS; ++n) {
-        const logical_drive& ld = a.logicals[static_cast<std::size_t>(n)];
+        const logical_drive& ld = list[static_cast<std::size_t>(n)];
         if (!ld.defined) continue;
         if (out.empty()) {
-            out = line("  %-7s %-6s %-8s %8s  %-6s %-18s %-10s %-11s %-8s %s", "Logical", "Level", "State",
-                       "Size MB", "Stripe", "Members", "Rebuild", "Maintenance", "Progress", "Volumes");
+            out = line("  %-9s %-6s %-10s %8s  %-6s %-18s %-10s %-11s %-8s %-6s %s",
+                       candidates ? "Candidate" : "Logical", "Level", "State", "Size MB", "Stripe", "Members",
+                       "Rebuild", "Maintenance", "Progress", "Errors", "Volumes");
         }
         const std::string stripe = ld.stripe_blocks == 0 ? "none" : std::to_string(ld.stripe_blocks / 2) + "k";
         std::string volumes;
         for (char letter : ld.volumes) volumes += (volumes.empty() ? "" : " ") + std::string(1, letter) + ":";
         const std::string progress = std::to_string(ld.progress) + "%";
-        out += line("  %-7d %-6s %-8s %8u  %-6s %-18s %-10s %-11s %-8s %s", n, ("RAID" + format_level(ld)).c_str(),
-                    word(LOGICAL_STATE_NAMES, logical_state(a, n)).c_str(), logical_size_mb(a, ld),
-                    stripe.c_str(), format_members(ld).c_str(), word(REBUILD_NAMES, ld.rebuild).c_str(),
-                    word(MAINTENANCE_NAMES, ld.maintenance).c_str(), progress.c_str(),
-                    volumes.empty() ? "-" : volumes.c_str());
+        const std::uint8_t state = candidates ? array_state(a, ld) : logical_state(a, n);
+        out += line("  %-9d %-6s %-10s %8u  %-6s %-18s %-10s %-11s %-8s %-6u %s", n,
+                    ("RAID" + format_level(ld)).c_str(), word(LOGICAL_STATE_NAMES, state).c_str(),
+                    logical_size_mb(a, ld), stripe.c_str(), format_members(ld).c_str(),
+                    word(REBUILD_NAMES, ld.rebuild).c_str(), word(MAINTENANCE_NAMES, ld.maintenance).c_str(),
+                    progress.c_str(), ld.errors, volumes.empty() ? "-" : volumes.c_str());
     }
-    return out.empty() ? "  No logical drives.\n" : out;
+    return out;
+}
+
+// The two flash ROM banks, the start bank and a download in progress.
+std::string flash_line(const adapter& a)
+{
+    const auto bank = [&a](int n, const std::string& revision) {
+        return "bank " + std::to_string(n) + " " + revision + ((a.flash_state & (n == 1 ? 1u : 2u)) ? " good" : " bad");
+    };
+    std::string text = bank(1, a.flash_rom1) + ", " + bank(2, a.flash_rom2) + ", starts from bank " +
+                       std::to_string(a.flash_state >> 4);
+    if (a.flash_expected != 0) {
+        text += ", downloading " + a.flash_revision + " (" + std::to_string(a.flash_received) + " of " +
+                std::to_string(a.flash_expected) + " bytes)";
+    }
+    return line("  Flash ROM: %s", text.c_str());
 }
 
 } // namespace
+
+std::string clock_report(const clock_reading& clock)
+{
+    if (!clock.simulated) return "Clock: real time\n";
+    return line("Clock: simulated, %llu.%03llu s", static_cast<unsigned long long>(clock.now_ms / 1000),
+                static_cast<unsigned long long>(clock.now_ms % 1000));
+}
 
 std::string faults_text(const fault_plan& f)
 {
@@ -113,8 +139,11 @@ std::string adapter_report(const adapter& a)
                            a.pci_bus, a.pci_device);
     out += line("  Requests answered: %llu", static_cast<unsigned long long>(a.requests));
     out += line("  Pending faults: %s", faults_text(a.faults).c_str());
+    out += flash_line(a);
     out += drive_rows(a);
-    out += logical_rows(a);
+    const std::string logicals = layout_rows(a, a.logicals, false);
+    out += logicals.empty() ? "  No logical drives.\n" : logicals;
+    out += layout_rows(a, a.candidates, true);
     return out;
 }
 

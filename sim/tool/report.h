@@ -4,9 +4,13 @@
 
 #include <string>
 
+#include "clock.h"
 #include "model.h"
 
 namespace sim {
+
+// The clock line: "Clock: real time" or "Clock: simulated, SECONDS s".
+std::string clock_report(const clock_reading& clock);
 
 // The report of one adapter.
 std::string adapter_report(const adapter& a);

@@ -26,16 +26,19 @@ setup() {
     "$zansim" fault busy 2 3
     run "$zansim" show
     [ "$status" -eq 0 ]
-    expected='Adapter on port 2: Driver "zandrv", controller id 1, ZAN8SAS firmware 1.10, PCI 2:0
+    expected='Clock: real time
+
+Adapter on port 2: Driver "zandrv", controller id 1, ZAN8SAS firmware 1.10, PCI 2:0
   Requests answered: 0
   Pending faults: busy for 3 requests, status 0x8013 for 2 requests
+  Flash ROM: bank 1 1.10 good, bank 2 1.08 good, starts from bank 1
   Drive State       Class                 Size MB  Vendor   Product          Rev   Link     SMART    Bad spots Medium errors
   0     good        Member Use 0-D0        140014  KESTREL  KS3146SAS        0101  3.0G     none             0             0
   1     good        Member Use 0-D1        140014  KESTREL  KS3146SAS        0101  3.0G     none             0             0
   2     good        Spare Use              140014  KESTREL  KS3146SAS        0101  3.0G     none             0             0
   3     good        Fresh                  140014  KESTREL  KS3146SAS        0101  3.0G     none             0             0
-  Logical Level  State     Size MB  Stripe Members            Rebuild    Maintenance Progress Volumes
-  0       RAID1  good       140014  128k   0 1                -          -           0%       -'
+  Logical   Level  State       Size MB  Stripe Members            Rebuild    Maintenance Progress Errors Volumes
+  0         RAID1  good         140014  128k   0 1                -          -           0%       0      -'
     [ "$output" = "$expected" ]
 }
 
@@ -149,18 +152,26 @@ setup() {
 @test "fail, pull and insert change drives as the hardware would" {
     "$zansim" create "$ZAN_SOURCE/sim/scenarios/one" >/dev/null
     "$zansim" fail 2 0
+    run "$zansim" show
+    # The global hot spare takes the failed member's place and is rebuilt.
+    grep -Eq '^  0 +alarm0 +Fresh +140014 ' <<<"$output"
+    grep -Eq '^  2 +attention1 +Member Use 0-S0 ' <<<"$output"
+    grep -Eq '^  0 +RAID1 +rebuilding .* 2s 1 +executing ' <<<"$output"
+    # Pulling the drive being rebuilt ends the rebuild; with no spare left
+    # the logical drive waits for one.
     "$zansim" pull 2 2
+    run "$zansim" show
+    grep -Eq '^  0 +RAID1 +warning .* 2s 1 +needed ' <<<"$output"
     "$zansim" pull 2 1
     "$zansim" insert 2 1 vendor=ACME product=AC300 size_mb=286102
     "$zansim" insert 2 4
     run "$zansim" show
     [ "$status" -eq 0 ]
-    grep -Eq '^  0 +alarm0 +Member No Use 0-D0 +140014 ' <<<"$output"
     grep -Eq '^  1 +alarm0 +Member No Use 0-D1 +286102  ACME +AC300 ' <<<"$output"
     grep -Eq '^  4 +good +Fresh +140014  KESTREL ' <<<"$output"
     [ -z "$(grep -E '^  2 ' <<<"$output")" ]
     grep -Eq '^  0 +RAID1 +alarm ' <<<"$output"
-    grep -q '^event_unread = 7$' "$ZAN_ROOT/adapters/port2.state"
+    grep -q '^event_unread = 9$' "$ZAN_ROOT/adapters/port2.state"
 
     run "$zansim" fail 2 2
     [ "$status" -eq 1 ]

@@ -257,6 +257,7 @@ TEST(sim_firmware_forced, a_failed_member_degrades_or_fails_its_logical_drive_by
 TEST(sim_firmware_forced, force_good_restores_and_every_change_is_logged)
 {
     sim::adapter a = machine();
+    a.logicals[0].auto_rebuild = 1; // no hot spare takes the failed member's place
     const auto force = [&a](std::uint8_t hdd, std::uint8_t state) {
         request r(zan::IOCTL_KRAID_CONFIG_HDD_STATUS);
         r.record[1] = hdd;
@@ -265,8 +266,11 @@ TEST(sim_firmware_forced, force_good_restores_and_every_change_is_logged)
     };
     EXPECT_EQ(force(1, 2), zan::IOC_STATUS_GOOD);
     EXPECT_EQ(sim::logical_state(a, 0), sim::LD_WARNING);
+    EXPECT_EQ(a.logicals[0].rebuild, 1u);
+    // Forced good, the drive's data counts as valid: no rebuild is needed.
     EXPECT_EQ(force(1, 1), zan::IOC_STATUS_GOOD);
     EXPECT_EQ(sim::logical_state(a, 0), sim::LD_GOOD);
+    EXPECT_EQ(a.logicals[0].rebuild, 0u);
     EXPECT_EQ(force(9, 1), zan::IOC_STATUS_HDDS_NOT_EXIST);
     EXPECT_EQ(force(1, 3), zan::IOC_STATUS_INVALID_PARAM);
 
@@ -499,14 +503,16 @@ TEST(sim_storage, pulled_and_inserted_drives_change_the_array_as_hardware_does)
     sim::adapter a;
     ASSERT_EQ(sim::load_adapter(sim::root_dir(), 2, a), "");
     EXPECT_EQ(a.drives[1].vendor, "ACME");
-    EXPECT_EQ(a.drives[1].state, 0x20u); // replaced member: failed until rebuilt
-    EXPECT_EQ(sim::logical_state(a, 0), sim::LD_WARNING);
+    // With the spare gone, the replacement of the member is rebuilt at once.
+    EXPECT_EQ(a.drives[1].state, sim::DRIVE_REBUILDING);
+    EXPECT_EQ(a.logicals[0].rebuild, 2u);
+    EXPECT_EQ(sim::logical_state(a, 0), sim::LD_REBUILDING);
     EXPECT_EQ(a.drives[2].state, 0u);
     EXPECT_EQ(sim::drive_class(a, 2), sim::CLASS_FRESH); // no longer a spare
     EXPECT_EQ(a.drives[3].state, 0x20u);
-    // One entry per drive change, and one for the logical drive degraded when
-    // its member went; coming back failed leaves it degraded.
-    EXPECT_EQ(a.event_unread, 6u);
+    // One entry per drive change, and one for each change of the logical
+    // drive: degraded when its member went, rebuilding when it came back.
+    EXPECT_EQ(a.event_unread, 7u);
 }
 
 } // namespace

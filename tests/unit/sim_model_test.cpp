@@ -111,7 +111,7 @@ TEST(sim_records, logical_drive_info_lists_members_with_roles_and_positions)
                                      "[drive 3]\nsize_mb = 2000\n[drive 4]\n"
                                      "[logical 5]\nlevel = 5\nmembers = 0 3s 2 4g\nstripe = 256k\nsub_groups = 1\n"
                                      "read_cache = nora\nwrite_cache = wb\nauto_rebuild = off\nhot_spare = group\n"
-                                     "rebuild = executing\nmaintenance = parity\nprogress = 42\nerrors = 7\n"
+                                     "rebuild = needed\nmaintenance = parity\nprogress = 42\nerrors = 7\n"
                                      "forced = yes\n");
     const zan::LogicalDriveInfo info = sim::build_logical_info(a, 5);
     const std::uint8_t* b = bytes(info);
@@ -129,7 +129,7 @@ TEST(sim_records, logical_drive_info_lists_members_with_roles_and_positions)
     EXPECT_EQ(zan::load_le32(b + 88), 512u);
     EXPECT_EQ(b[92], 1);
     EXPECT_EQ(b[94], 1);
-    EXPECT_EQ(b[95], 2);
+    EXPECT_EQ(b[95], 1);
     EXPECT_EQ(b[96], 2);
     EXPECT_EQ(b[97], 42);
     EXPECT_EQ(b[98], 1);

@@ -39,6 +39,31 @@ const std::string& demo_scenario();
 [[nodiscard]] std::string add_volume(int port, std::uint32_t logical, char letter);
 [[nodiscard]] std::string remove_volume(char letter);
 
+// The machine's clock, which background work follows: real time, or a
+// simulated clock that stands at `now_ms` (milliseconds since 1970) and
+// moves only by advance_clock. Advancing real time freezes it first.
+[[nodiscard]] std::string set_clock(std::uint64_t now_ms);
+[[nodiscard]] std::string advance_clock(std::uint64_t ms);
+[[nodiscard]] std::string use_real_time();
+[[nodiscard]] std::string clock_now(bool& simulated, std::uint64_t& now_ms);
+
+// The parity errors a consistency check or parity making of logical drive
+// `logical` will find (counted as its errors as the work passes them).
+[[nodiscard]] std::string set_inconsistencies(int port, std::uint32_t logical, std::uint32_t count);
+
+// A restore candidate of level 0, 1, 5 or 10 on free drives, under the lowest
+// free candidate number, which `number` receives.
+[[nodiscard]] std::string add_restore_candidate(int port, std::uint32_t level, const std::vector<std::uint32_t>& drives,
+                                                std::uint32_t& number);
+
+// Bad spots of a present drive: LBAs added to its list (repeats once), or
+// the list emptied.
+[[nodiscard]] std::string add_bad_spots(int port, std::uint32_t hdd, const std::vector<std::uint32_t>& lbas);
+[[nodiscard]] std::string clear_bad_spots(int port, std::uint32_t hdd);
+
+// Restarts the adapter: a downloaded firmware starts running.
+[[nodiscard]] std::string restart(int port);
+
 // Number of control requests the adapter on `port` has answered since the
 // root was created, busy answers included.
 [[nodiscard]] std::string request_count(int port, std::uint64_t& count);
