@@ -4,8 +4,10 @@
 
 #include <array>
 
+#include "../../sim/engine/store.h"
 #include "badspot.h"
 #include "sim/control.h"
+#include "sim/root.h"
 #include "sim_root.h"
 #include "zandllctl.h"
 
@@ -154,6 +156,119 @@ TEST_F(task_test, bad_spot_reads_check_the_pointer_before_the_drive)
     EXPECT_EQ(DLLGetLastError(), 0x00100010u);
     EXPECT_EQ(getBadspotInfo(0, 12, &info), 0);
     EXPECT_EQ(DLLGetLastError(), 0x00400010u);
+}
+
+// The "one" machine: RAID 1 on drives 0 and 1 (logical drive 0), spare 2,
+// free drive 3; its adapter on port 2.
+class tasks_on_adapter : public task_test {
+protected:
+    sim::adapter state() const
+    {
+        sim::adapter a;
+        EXPECT_EQ(sim::load_adapter(root_.path(), 2, a), "");
+        return a;
+    }
+    zan::LogicalDriveInfo logical(int group) const
+    {
+        zan::LogicalDriveInfo info{};
+        EXPECT_EQ(getLogicalDriveInfo(0, group, &info), 1);
+        return info;
+    }
+};
+
+TEST_F(tasks_on_adapter, checks_and_parity_making_start_progress_and_stop)
+{
+    ASSERT_EQ(sim::set_clock(1'000'000), "");
+    ASSERT_EQ(start_consistencyCheck(0, 0), 1) << std::hex << DLLGetLastError();
+    EXPECT_EQ(logical(0).maintenance_state, 1);
+    ASSERT_EQ(sim::advance_clock(37'000), "");
+    EXPECT_EQ(logical(0).progress, 37);
+    EXPECT_EQ(start_makeParity(0, 0), 0);
+    EXPECT_EQ(DLLGetLastError(), 0x22u);
+    ASSERT_EQ(stop_consistencyCheck(0, 0), 1);
+    EXPECT_EQ(logical(0).maintenance_state, 0);
+
+    ASSERT_EQ(start_makeParity(0, 0), 1);
+    EXPECT_EQ(stop_consistencyCheck(0, 0), 0);
+    EXPECT_EQ(DLLGetLastError(), 0x21u);
+    ASSERT_EQ(stop_makeParity(0, 0), 1);
+    EXPECT_EQ(logical(0).maintenance_state, 0);
+
+    // The adapter's own refusal: a degraded drive cannot be checked.
+    ASSERT_EQ(sim::pull_drive(2, 2), "");
+    ASSERT_EQ(sim::pull_drive(2, 1), "");
+    EXPECT_EQ(start_consistencyCheck(0, 0), 0);
+    EXPECT_EQ(DLLGetLastError(), 0x10001000u);
+}
+
+TEST_F(tasks_on_adapter, a_drive_that_needs_a_rebuild_is_rebuilt_on_request)
+{
+    ASSERT_EQ(setAutoRebuild(0, 0, 0), 1);
+    ASSERT_EQ(sim::set_clock(1'000'000), "");
+    ASSERT_EQ(sim::fail_drive(2, 1), "");
+    EXPECT_EQ(logical(0).rebuild_state, 1);
+    ASSERT_EQ(start_Rebuild(0, 0), 1) << std::hex << DLLGetLastError();
+    EXPECT_EQ(logical(0).rebuild_state, 2);
+    ASSERT_EQ(sim::advance_clock(100'000), "");
+    const zan::LogicalDriveInfo done = logical(0);
+    EXPECT_EQ(done.rebuild_state, 0);
+    EXPECT_EQ(done.progress, 100);
+    zan::RaidStatus status{};
+    ASSERT_EQ(getRaidStatus(0, &status), 1);
+    EXPECT_EQ(status.hdd_state[1], 0);
+    EXPECT_EQ(status.ld_state[0], 0);
+}
+
+TEST_F(tasks_on_adapter, a_candidate_is_restored_and_another_deleted)
+{
+    std::uint32_t number = 0;
+    ASSERT_EQ(sim::add_restore_candidate(2, 0, {3}, number), "");
+    zan::RestoreStatus status{};
+    ASSERT_EQ(getRestoreLDsts(0, &status), 1);
+    EXPECT_EQ(status.candidate_count, 1);
+    EXPECT_EQ(status.candidate_state[0], 0);
+    EXPECT_EQ(status.candidate_state[1], 0xFF);
+    zan::LogicalDriveInfo info{};
+    ASSERT_EQ(getRestoreLDInfo(0, 0, &info), 1);
+    EXPECT_EQ(info.member_count, 1);
+    EXPECT_EQ(info.members[0].hdd, 3);
+
+    zan::RestoreLDRecord record{};
+    record.candidate = 0;
+    record.group = 4;
+    record.write_through = 1;
+    ASSERT_EQ(configRestoreLD(&record), 1) << std::hex << DLLGetLastError();
+    EXPECT_EQ(record.status.get(), 0u);
+    EXPECT_TRUE(state().logicals[4].defined);
+    EXPECT_EQ(logical(4).write_cache, 1);
+
+    ASSERT_EQ(sim::pull_drive(2, 2), "");
+    ASSERT_EQ(sim::insert_drive(2, 2, {}), "");
+    ASSERT_EQ(sim::add_restore_candidate(2, 0, {2}, number), "");
+    zan::RestoreLDRecord remove{};
+    remove.action = 1;
+    remove.candidate = static_cast<std::uint8_t>(number);
+    remove.group = static_cast<std::uint8_t>(number);
+    ASSERT_EQ(configRestoreLD(&remove), 1);
+    ASSERT_EQ(getRestoreLDsts(0, &status), 1);
+    EXPECT_EQ(status.candidate_count, 0);
+    EXPECT_EQ(configRestoreLD(&remove), 0) << "no such candidate any more";
+}
+
+TEST_F(tasks_on_adapter, bad_spots_of_a_drive_come_back_in_order)
+{
+    ASSERT_EQ(sim::add_bad_spots(2, 1, {0x20, 0x05, 0xFFFFFFF0}), "");
+    zan::BadspotInfo info{};
+    ASSERT_EQ(getBadspotInfo(0, 1, &info), 1) << std::hex << DLLGetLastError();
+    EXPECT_EQ(info.state, 6);
+    EXPECT_EQ(info.count.get(), 3u);
+    EXPECT_EQ(info.lba[0].get(), 0x20u);
+    EXPECT_EQ(info.lba[1].get(), 0x05u);
+    EXPECT_EQ(info.lba[2].get(), 0xFFFFFFF0u);
+    EXPECT_EQ(info.lba[3].get(), 0u);
+    ASSERT_EQ(getBadspotInfo(0, 0, &info), 1);
+    EXPECT_EQ(info.state, 0);
+    EXPECT_EQ(info.count.get(), 0u);
 }
 
 } // namespace
