@@ -222,3 +222,73 @@ Adapter on port 2: Driver "zandrv", controller id 1, ZAN8SAS firmware 1.10, PCI 
         [ "$status" -eq 2 ] || { echo "args: $args -> $status"; false; }
     done
 }
+
+@test "a stopped clock moves background work only when advanced" {
+    "$zansim" create >/dev/null
+    "$zansim" clock set 1000
+    run "$zansim" clock
+    [ "$output" = "simulated 1000.000" ]
+    "$zansim" fail 2 3
+    "$zansim" clock advance 25
+    run "$zansim" show
+    grep -q '^Clock: simulated, 1025.000 s$' <<<"$output"
+    grep -Eq '^  1 +RAID5 +rebuilding .* 2 5s 4 +executing +- +25% ' <<<"$output"
+    # Nothing moves while the clock stands.
+    sleep 1
+    run "$zansim" show
+    grep -Eq '^  1 +RAID5 +rebuilding .* 25% ' <<<"$output"
+    "$zansim" clock advance 100
+    run "$zansim" show
+    grep -Eq '^  5 +good +Member Use 1-S1 ' <<<"$output"
+    grep -Eq '^  1 +RAID5 +good .* 100% ' <<<"$output"
+    "$zansim" clock real
+    run "$zansim" clock
+    [[ "$output" == "real "* ]]
+    "$zansim" inconsistencies 2 1 6
+    grep -q '^inconsistencies = 6$' "$ZAN_ROOT/adapters/port2.state"
+}
+
+@test "restore candidates and bad spots are added to free and present drives" {
+    "$zansim" create >/dev/null
+    run "$zansim" restore add 2 1 6 7
+    [ "$status" -eq 0 ]
+    [ "$output" = "Restore candidate 0 on port 2." ]
+    run "$zansim" show
+    grep -Eq '^  6 +good +Restore Candidate ' <<<"$output"
+    grep -Eq '^  0 +RAID1 +good +140014 .* 6 7 ' <<<"$output"
+    run "$zansim" restore add 2 0 5
+    [ "$status" -eq 1 ]
+    [ "$output" = "zansim: drive 5 is in use" ]
+    "$zansim" badspot add 2 0 0x10 32 0x10
+    run "$zansim" show
+    grep -Eq '^  0 +good +Member Use 0-D0 .* 2 +0$' <<<"$output"
+    "$zansim" badspot clear 2 0
+    run "$zansim" badspot add 2 9 1
+    [ "$status" -eq 1 ]
+    [ "$output" = "zansim: drive 9 is not present" ]
+}
+
+@test "image files carry the header the update tools read" {
+    "$zansim" create >/dev/null
+    image="$BATS_TEST_TMPDIR/fw.img"
+    "$zansim" image write "$image" --revision 1.20 --length 4097 --date 2009/04/24 --author "Kit Q"
+    [ "$(stat -c %s "$image")" -eq $((256 + 4097)) ]
+    [ "$(head -c 8 "$image")" = "Brimstal" ]
+    [ "$(od -An -tx1 -j8 -N8 "$image" | tr -d ' ')" = "312e323020090424" ]
+    [ "$(od -An -tx1 -j48 -N4 "$image" | tr -d ' ')" = "00001001" ]
+    "$zansim" image write "$image" --revision 1.20 --broken length
+    [ "$(od -An -tx1 -j48 -N4 "$image" | tr -d ' ')" = "00010001" ]
+    "$zansim" image write "$image" --revision 1.20 --broken magic
+    [ "$(head -c 8 "$image")" != "Brimstal" ]
+    for args in "image write $image" "image write $image --revision 1.2" "image write $image --revision 1.20 --length 31" \
+                "image write $image --revision 1.20 --date 2009-04-24" "image write $image --revision 1.20 --broken badly" \
+                "restore add 2 6 x" "badspot add 2 0" "badspot add 2 0 -1" "clock set x" "clock advance" "restart x" \
+                "inconsistencies 2 12 1"; do
+        run "$zansim" $args
+        [ "$status" -eq 2 ] || { echo "args: $args -> $status"; false; }
+    done
+    run "$zansim" restore add 2 3 6
+    [ "$output" = "zansim: the level is 0, 1, 5 or 10" ]
+    run "$zansim" restart 2
+    [ "$status" -eq 0 ]
+}
