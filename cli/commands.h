@@ -54,6 +54,12 @@ void command_restore(frame& context, int argc, const char* const* argv);
 void command_restore_info(frame& context, int argc, const char* const* argv);
 void command_bad_spots(frame& context, int argc, const char* const* argv);
 
+// Background-task commands.
+void command_ld_consistency_check(frame& context, int argc, const char* const* argv);
+void command_ld_make_parity(frame& context, int argc, const char* const* argv);
+void command_pd_rebuild(frame& context, int argc, const char* const* argv);
+void command_pd_rebuild_priority(frame& context, int argc, const char* const* argv);
+
 } // namespace cli
 
 #endif

@@ -242,6 +242,43 @@ inline constexpr char bad_spot_heading[] = "LBA Information\n================";
 inline constexpr char bad_spot_line[] = "#%d : 0x%08x";
 inline constexpr char bad_spot_none[] = "Bad Spot None.";
 
+// ---- Background-task commands: -LDCC, -LDParity, -PDRbld, -PDRbldPrrty;
+// progress bars and the live display.
+inline constexpr char cc_started[] = "Start Consistency Check on Virtual Drive %d ( Adapter %d ) succeeded.";
+inline constexpr char cc_aborted[] = "Abort Consistency Check on Virtual Drive %d ( Adapter %d ) succeeded.";
+inline constexpr char mp_started[] = "Start Make Parity on Virtual Drive %d ( Adapter %d ) succeeded.";
+inline constexpr char mp_aborted[] = "Abort Make Parity on Virtual Drive %d ( Adapter %d ) succeeded.";
+inline constexpr char cc_raid0[] = "Fatal error - Adapter %d-VD %d: Consistency Check cannot be done with RAID0.";
+inline constexpr char mp_raid0[] = "Fatal error - Adapter %d-VD %d: Make parity cannot be done with RAID0.";
+inline constexpr char vd_already_executing[] = "Fatal error - Adapter %d-VD %d: It has already been executing it.";
+inline constexpr char vd_cc_executing[] = "Fatal error - Adapter %d-VD %d: Consistency Check is being executed.";
+inline constexpr char vd_mp_executing[] = "Fatal error - Adapter %d-VD %d: Make Parity is being executed.";
+inline constexpr char vd_rebuild_executing[] = "Fatal error - Adapter %d-VD %d: Rebuild is being executed.";
+inline constexpr char cc_already_ended[] = "Fatal error - Adapter %d-VD %d: Consistency Check have already ended.";
+inline constexpr char mp_already_ended[] = "Fatal error - Adapter %d-VD %d: Make Parity have already ended.";
+inline constexpr char cc_not_in_progress[] = "Check Consistency on Adapter #%d-VD #%d is not in progress.";
+inline constexpr char mp_not_in_progress[] = "Make Parity on Adapter #%d-VD #%d is not in Progress.";
+inline constexpr char rebuild_started[] = "Start Rebuild on Physical Drive %d ( Adapter %d ) succeeded.";
+inline constexpr char pd_rebuild_impossible[] = "Fatal error - Adapter %d-PD %d: Rebuild cannot be executed.";
+inline constexpr char pd_rebuild_raid0[] = "Fatal error - Adapter %d-PD %d: Rebuild cannot be done with RAID0.";
+inline constexpr char pd_already_executing[] = "Fatal error - Adapter %d-PD %d: It has already been executing it.";
+inline constexpr char pd_cc_executing[] = "Fatal error - Adapter %d-PD %d: Consistency Check is being executed.";
+inline constexpr char pd_mp_executing[] = "Fatal error - Adapter %d-PD %d: Make Parity is being executed.";
+inline constexpr char pd_not_rebuilding[] = "Adapter %d-PD %d is not in rebuild process.";
+inline constexpr char abort_option[] = "-Abort";
+inline constexpr char rebuild_priority_set[] = "Adapter %d: The priority of Rebuild in %s state was made %s.";
+inline constexpr char cc_heading[] =
+    "Check Consistency progress of virtual drives...\n\n Adapter #  VD #               Percent Complete";
+inline constexpr char mp_heading[] =
+    "Make Parity progress of virtual drives...\n\n Adapter #  VD #               Percent Complete";
+inline constexpr char rebuild_heading[] =
+    "Rebuild progress of physical drives...\n\n Adapter #  PD #               Percent Complete";
+inline constexpr char task_bar_line[] =
+    "   %2d       %2d     -----------------------00 %s-----------------------\r";
+inline constexpr char press_any_key_to_quit[] = "   Press any key to quit...\r";
+inline constexpr char press_a_key_to_continue[] = "\r   Press a key to continue...\r";
+inline constexpr char completed_bar[] = "***********************100%***********************\r";
+
 } // namespace cli::msg
 
 #endif

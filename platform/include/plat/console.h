@@ -31,7 +31,8 @@ struct console_cursor {
 [[nodiscard]] bool console_set_cursor(console_cursor at);
 
 // Whether a key press is waiting in the console input (the key stays
-// there). False when standard input is not a console.
+// there). When false, last_error() tells why: 0 when no key is waiting, 6
+// when standard input is not a console (no key can come).
 [[nodiscard]] bool console_key_pressed();
 
 } // namespace plat
