@@ -60,12 +60,12 @@ bool update_bar(live_bar& bar, int row, const display_rows& rows, const progress
 void run_live_display(const std::vector<display_drive>& drives, const progress_reader& read)
 {
     const display_console& console = current_console();
-    if (console.key_pressed()) return;
     plat::console_cursor at{};
     if (!console.get_cursor(at)) {
         say(internal_error_message(category_argument, no_console_output));
         return;
     }
+    if (console.key_pressed()) return;
 
     // First pass: a bar for each drive that runs now; the others stay out.
     std::vector<live_bar> bars;
