@@ -44,6 +44,7 @@ constexpr command_entry command_table[] = {
     {"ldbadspot", command_bad_spots},
     {"glprevlimitinfo", command_prevent_limit_info},
     {"glprevlimitset", command_prevent_limit_set},
+    {"adpfwflash", command_firmware_flash},
     {"pdlocate", command_pd_locate},
 };
 

@@ -60,6 +60,9 @@ void command_ld_make_parity(frame& context, int argc, const char* const* argv);
 void command_pd_rebuild(frame& context, int argc, const char* const* argv);
 void command_pd_rebuild_priority(frame& context, int argc, const char* const* argv);
 
+// Firmware update.
+void command_firmware_flash(frame& context, int argc, const char* const* argv);
+
 } // namespace cli
 
 #endif

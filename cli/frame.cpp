@@ -27,10 +27,10 @@ void release_instance_lock(frame& context)
     if (context.instance_lock.is_open()) static_cast<void>(context.instance_lock.close());
 }
 
-[[noreturn]] void end_process(frame& context)
+[[noreturn]] void end_process(frame& context, int status = fatal_status)
 {
     release_instance_lock(context);
-    std::exit(fatal_status);
+    std::exit(status);
 }
 
 } // namespace
@@ -53,6 +53,11 @@ void fatal_exit_keep_library(frame& context, std::string_view message)
 {
     say(message);
     end_process(context);
+}
+
+void exit_with_status(frame& context, std::uint32_t status)
+{
+    end_process(context, static_cast<int>(status));
 }
 
 int run(int argc, const char* const* argv)

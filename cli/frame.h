@@ -3,6 +3,7 @@
 #ifndef CLI_FRAME_H
 #define CLI_FRAME_H
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -38,6 +39,11 @@ using command_fn = void (*)(frame& context, int argc, const char* const* argv);
 // Fatal end that leaves the library as it is ("There is no Adapter."):
 // prints `message`, releases the instance lock and ends with -1.
 [[noreturn]] void fatal_exit_keep_library(frame& context, std::string_view message);
+
+// Ends the process at once with a Windows error code as its status (the
+// firmware update's failures): releases the instance lock and leaves the
+// library as it is.
+[[noreturn]] void exit_with_status(frame& context, std::uint32_t status);
 
 } // namespace cli
 

@@ -242,6 +242,32 @@ inline constexpr char bad_spot_heading[] = "LBA Information\n================";
 inline constexpr char bad_spot_line[] = "#%d : 0x%08x";
 inline constexpr char bad_spot_none[] = "Bad Spot None.";
 
+// ---- Firmware update: -AdpFwFlash.
+inline constexpr char fw_file_not_found[] = "Fatal error - %s: The specified file is not found.";
+inline constexpr char fw_file_open_failure[] = "Fatal error - %s: file open failure.";
+inline constexpr char fw_file_read_failure[] = "Fatal error - %s: file read failure.";
+inline constexpr char fw_not_image[] = "Fatal error - %s: The specified file is not an image file.";
+inline constexpr char fw_broken[] = "Fatal error - %s: file is broken.";
+inline constexpr char fw_downgrade_refused[] =
+    "Fatal error - Adapter %d: The down of the version of Firmware has not been permitted.";
+inline constexpr char fw_io_device_abnormal[] = "Fatal error - Adapter %d: It is abnormal in the I/O device.";
+inline constexpr char fw_information[] = "\n"
+                                         "Update File Information\n"
+                                         "\tROM General Revision : %s\n"
+                                         "\tUpdate file          : %s\n"
+                                         "\tUpdate adapter       : %d\n"
+                                         "\tGeneral Revision     : %s\n"
+                                         "\tDate of making       : %x%.2x/%x/%x\n"
+                                         "\tAuthor               : %s\n"
+                                         "\tImage size           : %xH\n"
+                                         "\n";
+inline constexpr char fw_confirm[] = "\tIs the update executed?(Y/N)?";
+inline constexpr char fw_progress_heading[] = "Firmware Update progress of...\n\n Adapter #                     Percent Complete";
+inline constexpr char fw_progress_bar[] =
+    "        %2d         -----------------------00 %s-----------------------\r";
+inline constexpr char fw_completed[] = "   Adapter %d: Firmware Update Completed.";
+inline constexpr char fw_reactivation[] = "   When being reactivate next time, Firmware is renewed.";
+
 // ---- Background-task commands: -LDCC, -LDParity, -PDRbld, -PDRbldPrrty;
 // progress bars and the live display.
 inline constexpr char cc_started[] = "Start Consistency Check on Virtual Drive %d ( Adapter %d ) succeeded.";

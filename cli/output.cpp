@@ -41,6 +41,11 @@ void say(std::string_view message)
     current_sink(line);
 }
 
+void put(std::string_view text)
+{
+    current_sink(text);
+}
+
 void sayf(const char* format, ...)
 {
     std::va_list args;

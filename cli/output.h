@@ -13,6 +13,8 @@ namespace cli {
 
 // Writes one message followed by "\n".
 void say(std::string_view message);
+// Writes text as it stands, without a newline.
+void put(std::string_view text);
 [[gnu::format(printf, 1, 2)]] void sayf(const char* format, ...);
 
 // Where messages go; standard output unless a test captures them. Returns the

@@ -51,7 +51,7 @@ exchange_result run_exchange(plat::device& device, std::span<std::uint8_t> buffe
                 return result;
             }
             ++busy;
-            attempts = 1; // a busy answer restarts the attempt count
+            if (rule.busy_restarts_attempts) attempts = 1;
         } else {
             ++attempts;
         }

@@ -17,6 +17,7 @@ struct retry_rule {
     std::uint32_t busy_limit;        // busy answers tolerated; one more ends the exchange
     std::uint32_t pause_ms;          // pause after a busy or failure answer
     bool failure_status_is_final;    // IOC_STATUS_FAILURE ends the exchange at once
+    bool busy_restarts_attempts;     // a busy answer sets the attempt count back to one
 };
 
 struct sender_profile {
@@ -27,7 +28,12 @@ struct sender_profile {
 
 // The controller control library: 5 attempts, 350 busy answers, 5 ms pauses,
 // IOC_STATUS_FAILURE final; a busy answer restarts the attempt count.
-inline constexpr sender_profile LIBRARY_SENDER = {SIGNATURE_CONTROL, 10, {5, 350, 5, true}};
+inline constexpr sender_profile LIBRARY_SENDER = {SIGNATURE_CONTROL, 10, {5, 350, 5, true, true}};
+
+// The firmware download: a piece is sent again after up to 350 busy answers
+// and up to 5 other failure statuses (IOC_STATUS_FAILURE among them), the two
+// counted apart.
+inline constexpr sender_profile DOWNLOAD_SENDER = {SIGNATURE_CONTROL, 20, {6, 350, 5, false, false}};
 
 enum class exchange_end {
     good,               // status word 0

@@ -9,6 +9,8 @@
 #include <fcntl.h>
 #include <new>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <vector>
 
 namespace plat {
 
@@ -83,6 +85,75 @@ bool file::write(const void* data, std::size_t size)
     return true;
 }
 
+bool file::open_existing_read_exclusive(const char* path)
+{
+    close();
+    if (path == nullptr) {
+        set_last_error(ERR_PATH_NOT_FOUND);
+        return false;
+    }
+    hosted::unique_fd fd(::open(path, O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) {
+        hosted::set_last_error_from_errno();
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        hosted::set_last_error_from_errno();
+        return false;
+    }
+    if (S_ISDIR(info.st_mode)) { // Windows refuses to open a folder as a file
+        set_last_error(ERR_ACCESS_DENIED);
+        return false;
+    }
+    if (const int error = hosted::lock_file(fd.get(), LOCK_EX | LOCK_NB); error != 0) {
+        set_last_error(hosted::error_from_errno(error));
+        return false;
+    }
+    handle_ = new (std::nothrow) hosted::unique_fd(std::move(fd));
+    if (handle_ == nullptr) {
+        set_last_error(ERR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    return true;
+}
+
+bool file::size(std::uint64_t& bytes) const
+{
+    if (handle_ == nullptr) {
+        set_last_error(ERR_INVALID_HANDLE);
+        return false;
+    }
+    struct stat info {};
+    if (::fstat(descriptor(handle_), &info) != 0) {
+        hosted::set_last_error_from_errno();
+        return false;
+    }
+    bytes = static_cast<std::uint64_t>(info.st_size);
+    return true;
+}
+
+bool file::read(void* data, std::size_t size, std::size_t& count)
+{
+    count = 0;
+    if (handle_ == nullptr) {
+        set_last_error(ERR_INVALID_HANDLE);
+        return false;
+    }
+    auto* next = static_cast<char*>(data);
+    while (count < size) {
+        const ssize_t got = ::read(descriptor(handle_), next + count, size - count);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            hosted::set_last_error_from_errno();
+            return false;
+        }
+        if (got == 0) break;
+        count += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
 bool file::is_open() const
 {
     return handle_ != nullptr;
@@ -92,6 +163,50 @@ void file::close()
 {
     delete static_cast<hosted::unique_fd*>(handle_);
     handle_ = nullptr;
+}
+
+bool full_path_name(const char* name, std::string& path)
+{
+    if (name == nullptr || *name == '\0') {
+        set_last_error(ERR_PATH_NOT_FOUND);
+        return false;
+    }
+    std::string joined;
+    if (*name != '/') {
+        std::vector<char> folder(4096);
+        if (::getcwd(folder.data(), folder.size()) == nullptr) {
+            hosted::set_last_error_from_errno();
+            return false;
+        }
+        joined = folder.data();
+        joined += '/';
+    }
+    joined += name;
+
+    // Resolve "." and ".." by the text alone, as Windows does.
+    std::vector<std::string> parts;
+    std::size_t at = 0;
+    while (at <= joined.size()) {
+        std::size_t end = joined.find('/', at);
+        if (end == std::string::npos) end = joined.size();
+        const std::string part = joined.substr(at, end - at);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        at = end + 1;
+    }
+    std::string result;
+    for (const std::string& part : parts) result += "/" + part;
+    if (result.empty()) result = "/";
+    if (joined.back() == '/' && result != "/") result += '/';
+    if (result.size() >= max_full_path_chars) {
+        set_last_error(hosted::ERR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    path = result;
+    return true;
 }
 
 } // namespace plat

@@ -1,4 +1,5 @@
-// Files: append-only logs, opened exclusively and written through.
+// Files: append-only logs, opened exclusively and written through, and files
+// read whole.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -49,6 +50,40 @@ bool file::write(const void* data, std::size_t size)
     return true;
 }
 
+bool file::open_existing_read_exclusive(const char* path)
+{
+    close();
+    HANDLE handle = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    handle_ = handle;
+    return true;
+}
+
+bool file::size(std::uint64_t& bytes) const
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(handle_, &info) == FALSE)
+        return false;
+    bytes = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    return true;
+}
+
+bool file::read(void* data, std::size_t size, std::size_t& count)
+{
+    count = 0;
+    char* next = static_cast<char*>(data);
+    while (count < size) {
+        DWORD got = 0;
+        if (ReadFile(handle_, next + count, static_cast<DWORD>(size - count), &got, nullptr) == FALSE)
+            return false;
+        if (got == 0)
+            break;
+        count += got;
+    }
+    return true;
+}
+
 bool file::is_open() const
 {
     return handle_ != nullptr;
@@ -60,6 +95,20 @@ void file::close()
         CloseHandle(handle_);
         handle_ = nullptr;
     }
+}
+
+bool full_path_name(const char* name, std::string& path)
+{
+    char buffer[max_full_path_chars];
+    const DWORD length = GetFullPathNameA(name, sizeof buffer, buffer, nullptr);
+    if (length == 0)
+        return false;
+    if (length >= sizeof buffer) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    path.assign(buffer, length);
+    return true;
 }
 
 } // namespace plat

@@ -15,6 +15,7 @@ inline constexpr std::uint32_t ERR_PATH_NOT_FOUND = 3;
 inline constexpr std::uint32_t ERR_ACCESS_DENIED = 5;
 inline constexpr std::uint32_t ERR_INVALID_HANDLE = 6;
 inline constexpr std::uint32_t ERR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr std::uint32_t ERR_BAD_FORMAT = 11;
 inline constexpr std::uint32_t ERR_INVALID_DATA = 13;
 inline constexpr std::uint32_t ERR_SHARING_VIOLATION = 32;
 inline constexpr std::uint32_t ERR_INVALID_PARAMETER = 87;
@@ -28,6 +29,9 @@ inline constexpr std::uint32_t ERR_BADKEY = 1010;
 inline constexpr std::uint32_t ERR_CANTREAD = 1012;
 inline constexpr std::uint32_t ERR_CANTWRITE = 1013;
 inline constexpr std::uint32_t ERR_IO_DEVICE = 1117;
+inline constexpr std::uint32_t ERR_BAD_DEVICE = 1200;
+inline constexpr std::uint32_t ERR_CANCELLED = 1223;
+inline constexpr std::uint32_t ERR_REVISION_MISMATCH = 1306;
 
 // The calling thread's last OS error (GetLastError / SetLastError).
 std::uint32_t last_error();

@@ -1,9 +1,11 @@
-// Files: the append-only logs the programs write.
+// Files: the append-only logs the programs write, and files read whole
+// (firmware images).
 #ifndef PLAT_FILE_H
 #define PLAT_FILE_H
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace plat {
 
@@ -19,12 +21,29 @@ public:
     [[nodiscard]] bool open_always_exclusive(const char* path);
     [[nodiscard]] bool seek_end();
     [[nodiscard]] bool write(const void* data, std::size_t size);
+
+    // Opens an existing file for reading, not shared with other openers.
+    // False with last_error() set (ERR_FILE_NOT_FOUND when there is none).
+    [[nodiscard]] bool open_existing_read_exclusive(const char* path);
+    // The size of the open file in bytes.
+    [[nodiscard]] bool size(std::uint64_t& bytes) const;
+    // Reads up to `size` bytes from the current position; `count` is the
+    // number read, 0 at the end of the file.
+    [[nodiscard]] bool read(void* data, std::size_t size, std::size_t& count);
     bool is_open() const;
     void close();
 
 private:
     void* handle_ = nullptr;
 };
+
+// Longest full path, terminating zero included (MAX_PATH).
+inline constexpr std::size_t max_full_path_chars = 260;
+
+// GetFullPathName: the file name made absolute against the current folder,
+// "." and ".." resolved; the file need not exist. False with last_error()
+// set when the name is empty or the result is max_full_path_chars or longer.
+[[nodiscard]] bool full_path_name(const char* name, std::string& path);
 
 } // namespace plat
 

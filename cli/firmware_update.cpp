@@ -1,0 +1,278 @@
+// -AdpFwFlash: writes a firmware image file into the flash ROM of the listed
+// adapters. The image is checked, compared with the adapter's revision,
+// shown and confirmed, then sent in pieces as WRITE BUFFER requests straight
+// to the adapter's port while a progress bar follows. Every failure ends the
+// process at once with a Windows error code as its status.
+#include "firmware_update.h"
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+#include <new>
+#include <span>
+#include <string_view>
+
+#include <plat/error.h>
+#include <plat/file.h>
+
+#include "commands.h"
+#include "display_console.h"
+#include "exchange.h"
+#include "firmware_image.h"
+#include "firmware_ports.h"
+#include "ld_options.h"
+#include "library_errors.h"
+#include "messages.h"
+#include "options.h"
+#include "output.h"
+#include "progress_bar.h"
+#include "zandllctl.h"
+#include "zanioctl.h"
+
+namespace cli {
+
+namespace {
+
+// Seen-flags of -AdpFwFlash.
+enum : std::uint32_t {
+    opt_file = 1u << 0,
+    opt_no_version_check = 1u << 1,
+    opt_version_down = 1u << 2,
+    opt_adapter = 1u << 3,
+};
+
+struct flash_options {
+    std::string file_name;
+    bool no_version_check = false; // also skips the question
+    bool version_down = false;
+    adapter_selection adapters{};
+};
+
+constexpr std::size_t envelope_size = zan::ENVELOPE_HEADER_LENGTH + sizeof(write_buffer_record);
+
+// The file name of "-fFileName" with the case it was typed in: the token is
+// the argument's tail, lowercased, so its length finds the name.
+std::string typed_file_name(std::string_view argument, std::string_view token)
+{
+    return std::string(argument.substr(argument.size() - token.size() + 1));
+}
+
+bool take_flash_option(frame& context, option_loop& loop, flash_options& options)
+{
+    const std::string_view token = loop.token;
+    if (token.starts_with('f')) {
+        options.file_name = typed_file_name(loop.argv[loop.index], token);
+        return mark_seen(loop, opt_file);
+    }
+    if (token == "noverchk") {
+        options.no_version_check = true;
+        return mark_seen(loop, opt_no_version_check);
+    }
+    if (token == "verdown") {
+        options.version_down = true;
+        return mark_seen(loop, opt_version_down);
+    }
+    if (token.starts_with('a')) return take_adapter_option(context, loop, opt_adapter, options.adapters);
+    return false;
+}
+
+// Every rejection names the command argument.
+bool read_flash_options(frame& context, int argc, const char* const* argv, flash_options& options)
+{
+    option_loop loop{argc, argv};
+    bool valid = true;
+    while (valid && next_option(loop)) valid = take_flash_option(context, loop, options);
+    valid = valid && (loop.seen & (opt_file | opt_adapter)) == (opt_file | opt_adapter);
+    if (!valid) sayf(msg::invalid_input, argv[1]);
+    return valid;
+}
+
+// The Windows error a failure ends the process with; a failure that left no
+// error of its own still must not end with status 0.
+std::uint32_t failure_status(std::uint32_t windows_error)
+{
+    return windows_error != plat::ERR_SUCCESS ? windows_error : plat::ERR_IO_DEVICE;
+}
+
+[[noreturn]] void fail(frame& context, std::string_view message, std::uint32_t status)
+{
+    if (!message.empty()) say(message);
+    exit_with_status(context, failure_status(status));
+}
+
+// The progress bar of one adapter's transfer, two lines above the cursor.
+// When standard output is not a console it cannot be drawn in place; the bar
+// line is then printed once, as far as it got, when the transfer ends.
+class transfer_bar {
+public:
+    explicit transfer_bar(int adapter) : line_(format(msg::fw_progress_bar, adapter, "%"))
+    {
+        say(msg::fw_progress_heading);
+        on_console_ = current_console().get_cursor(home_);
+        if (!on_console_) return;
+        say(line_);
+        say("");
+        on_console_ = current_console().get_cursor(home_);
+    }
+
+    void advance(int percent)
+    {
+        reached_ = percent;
+        if (on_console_) draw_bar_to(drawn_, percent, console_bar_writer(home_.row - 2, home_));
+    }
+
+    void finish() const
+    {
+        if (on_console_) return;
+        say(drawn_bar_line(line_, reached_));
+        say("");
+    }
+
+private:
+    std::string line_;
+    plat::console_cursor home_{};
+    bool on_console_ = false;
+    bar_state drawn_;
+    int reached_ = 0;
+};
+
+// Sends the image that follows the header, piece by piece.
+void transfer_image(frame& context, int adapter, plat::device& port, plat::file& image, std::uint32_t length,
+                    const std::string& full_path)
+{
+    transfer_bar bar(adapter);
+    const std::uint32_t pieces = piece_count(length);
+    std::uint8_t piece[piece_size];
+    for (std::uint32_t sent = 0; sent < pieces; ++sent) {
+        const std::uint32_t offset = sent * piece_size;
+        const std::uint32_t size = std::min(piece_size, length - offset);
+        std::size_t count = 0;
+        if (!image.read(piece, size, count) || count != size) {
+            const std::uint32_t error = plat::last_error();
+            bar.finish();
+            fail(context, format(msg::fw_file_read_failure, full_path.c_str()), error);
+        }
+        const piece_result result = send_piece(port, offset, piece, size);
+        if (result.end != piece_end::sent) {
+            bar.finish();
+            if (result.end == piece_end::send_failed)
+                fail(context, system_error_message(result.os_error), result.os_error);
+            fail(context, format(msg::fw_io_device_abnormal, adapter), plat::ERR_IO_DEVICE);
+        }
+        bar.advance(percent_sent(sent + 1, pieces));
+    }
+    bar.finish();
+}
+
+// The whole update of one adapter: ports, file, revision, question,
+// transfer. Returns only when the adapter has the new image.
+void update_adapter(frame& context, const flash_options& options, int adapter, answer_reader& answers)
+{
+    download_ports ports;
+    if (!open_download_ports(ports)) fail(context, {}, plat::last_error());
+
+    std::string full_path;
+    if (!plat::full_path_name(options.file_name.c_str(), full_path))
+        fail(context, format(msg::fw_file_not_found, options.file_name.c_str()), plat::ERR_FILE_NOT_FOUND);
+    plat::file image;
+    if (!image.open_existing_read_exclusive(full_path.c_str()))
+        fail(context, format(msg::fw_file_open_failure, full_path.c_str()), plat::last_error());
+    std::uint64_t file_size = 0;
+    image_header header{};
+    std::size_t count = 0;
+    if (!image.size(file_size) || !image.read(&header, sizeof header, count))
+        fail(context, format(msg::fw_file_read_failure, full_path.c_str()), plat::last_error());
+    switch (check_image(header, file_size)) {
+    case image_check::valid:
+        break;
+    case image_check::not_image:
+        fail(context, format(msg::fw_not_image, full_path.c_str()), plat::ERR_BAD_FORMAT);
+    case image_check::broken:
+        fail(context, format(msg::fw_broken, full_path.c_str()), plat::ERR_INVALID_DATA);
+    }
+
+    zan::ContInfo info;
+    if (!getContInfo(adapter, &info)) {
+        // Only a failed Windows call inside the library leaves a Windows
+        // error that belongs to this failure.
+        const bool system = (DLLGetLastError() & zan::DLL_ERROR_SYSTEM) != 0;
+        const std::uint32_t error = system ? plat::last_error() : plat::ERR_IO_DEVICE;
+        report_library_error(adapter);
+        fail(context, {}, error);
+    }
+    if (!options.version_down && !options.no_version_check && is_downgrade(info.general_revision, header.revision))
+        fail(context, format(msg::fw_downgrade_refused, adapter), plat::ERR_REVISION_MISMATCH);
+
+    put(image_information(info.general_revision, full_path, adapter, header));
+    if (!options.no_version_check && confirm_update(answers) == answer::no)
+        fail(context, {}, plat::ERR_CANCELLED);
+
+    // An adapter beyond the ports found has no open port: its first request
+    // fails as one on an invalid handle would.
+    plat::device unopened;
+    plat::device& port = adapter < ports.count ? ports.devices[adapter] : unopened;
+    transfer_image(context, adapter, port, image, header.image_length.get(), full_path);
+    image.close();
+    for (plat::device& device : ports.devices) device.close();
+    sayf(msg::fw_completed, adapter);
+}
+
+} // namespace
+
+answer confirm_update(answer_reader& reader)
+{
+    for (;;) {
+        put(msg::fw_confirm);
+        char word = '\0';
+        while (word == '\0') {
+            while (reader.next < reader.pending.size() &&
+                   std::isspace(static_cast<unsigned char>(reader.pending[reader.next])))
+                ++reader.next;
+            if (reader.next < reader.pending.size()) {
+                word = reader.pending[reader.next++];
+            } else {
+                reader.next = 0;
+                if (!reader.read_line(reader.pending, max_answer_chars)) return answer::no;
+            }
+        }
+        if (word == 'Y' || word == 'y') {
+            say("");
+            return answer::yes;
+        }
+        if (word == 'N' || word == 'n') return answer::no;
+    }
+}
+
+piece_result send_piece(plat::device& port, std::uint32_t offset, const std::uint8_t* bytes, std::uint32_t size)
+{
+    const std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[envelope_size]);
+    if (!buffer) return {piece_end::send_failed, plat::ERR_NOT_ENOUGH_MEMORY};
+    auto& record = *reinterpret_cast<write_buffer_record*>(buffer.get() + zan::ENVELOPE_HEADER_LENGTH);
+    fill_write_buffer(record, offset, std::span(bytes, size));
+    const std::span<std::uint8_t> envelope(buffer.get(), envelope_size);
+    zan::fill_envelope(envelope, zan::DOWNLOAD_SENDER, zan::IOCTL_KRAID_SCSI_WRITE_BUFFER, sizeof record);
+
+    if (!port.is_open()) return {piece_end::send_failed, plat::ERR_INVALID_HANDLE};
+    const zan::exchange_result result =
+        zan::run_exchange(port, envelope, zan::SCSI_REQUEST_STATUS, zan::DOWNLOAD_SENDER.rule);
+    switch (result.end) {
+    case zan::exchange_end::good:
+        return {piece_end::sent, plat::ERR_SUCCESS};
+    case zan::exchange_end::send_failed:
+        return {piece_end::send_failed, result.os_error};
+    default:
+        return {piece_end::device_abnormal, plat::ERR_SUCCESS};
+    }
+}
+
+void command_firmware_flash(frame& context, int argc, const char* const* argv)
+{
+    flash_options options;
+    if (!read_flash_options(context, argc, argv, options)) return;
+    answer_reader answers;
+    for (const std::uint8_t adapter : options.adapters.ids)
+        if (adapter != unused_entry) update_adapter(context, options, adapter, answers);
+    say(msg::fw_reactivation);
+}
+
+} // namespace cli
