@@ -224,6 +224,81 @@ simulated_clock() {
     [ "${lines[1]}" = $'\r   Press a key to continue...\r' ]
 }
 
+# ---- On the simulated clock ---------------------------------------------------
+
+@test "demo: a consistency check started, shown at 37 percent and aborted" {
+    demo
+    simulated_clock
+    run "$zancli" -LDCC -Start -Lall -a0
+    [ "${lines[0]}" = "Start Consistency Check on Virtual Drive 0 ( Adapter 0 ) succeeded." ]
+    [ "${lines[1]}" = "Start Consistency Check on Virtual Drive 1 ( Adapter 0 ) succeeded." ]
+    "$zansim" clock advance 37 >/dev/null
+    run "$zancli" -LDCC -ShowProg -L1 -a0
+    [ "${lines[2]}" = "$(bar 0 1 37)" ]
+    # A running check keeps parity making out, and starting it again is refused.
+    run "$zancli" -LDParity -Start -L1 -a0
+    [ "$output" = "Fatal error - Adapter 0-VD 1: Consistency Check is being executed." ]
+    run "$zancli" -LDCC -Start -L1 -a0
+    [ "$output" = "Fatal error - Adapter 0-VD 1: It has already been executing it." ]
+    run "$zancli" -LDCC -Abort -L1 -a0
+    [ "$output" = "Abort Consistency Check on Virtual Drive 1 ( Adapter 0 ) succeeded." ]
+    run "$zancli" -LDCC -ShowProg -L1 -a0
+    [ "$output" = "Check Consistency on Adapter #0-VD #1 is not in progress." ]
+    # -Lall passes over the drive that no longer checks.
+    run "$zancli" -LDCC -Abort -Lall -a0
+    [ "$output" = "Abort Consistency Check on Virtual Drive 0 ( Adapter 0 ) succeeded." ]
+}
+
+@test "demo: parity making runs to its end" {
+    demo
+    simulated_clock
+    run "$zancli" -LDParity -Start -L1 -a0
+    [ "$output" = "Start Make Parity on Virtual Drive 1 ( Adapter 0 ) succeeded." ]
+    "$zansim" clock advance 50 >/dev/null
+    run "$zancli" -LDParity -ShowProg -L1 -a0
+    [ "${lines[0]}" = "Make Parity progress of virtual drives..." ]
+    [ "${lines[2]}" = "$(bar 0 1 50)" ]
+    run "$zancli" -LDCC -ShowProg -L1 -a0
+    [ "$output" = "Fatal error - Adapter 0-VD 1: Make Parity is being executed." ]
+    "$zansim" clock advance 60 >/dev/null
+    run "$zancli" -LDParity -Abort -L1 -a0
+    [ "$output" = "Fatal error - Adapter 0-VD 1: Make Parity have already ended." ]
+}
+
+@test "demo: a failed member of the RAID 5 drive is rebuilt on the spare until the drive is optimal" {
+    demo
+    simulated_clock
+    "$zansim" fail 2 3
+    run "$zancli" -PDRbld -ShowProg -PhysDrv[0:5] -a0
+    [ "${lines[0]}" = "Rebuild progress of physical drives..." ]
+    [ "${lines[2]}" = "$(bar 0 5 0)" ]
+    for percent in 25 50 75; do
+        "$zansim" clock advance 25 >/dev/null
+        run "$zancli" -PDRbld -ShowProg -PhysDrv[0:5] -a0
+        [ "${lines[2]}" = "$(bar 0 5 $percent)" ]
+    done
+    "$zansim" clock advance 30 >/dev/null
+    run "$zancli" -PDRbld -ShowProg -PhysDrv[0:5] -a0
+    [ "$output" = "Adapter 0-PD 5 is not in rebuild process." ]
+    run "$zancli" -LDInfo -L1 -a0
+    [[ "$output" == *"State:                 Good"* ]]
+    [[ "$output" == *"Rebuild State:         Not Needed"* ]]
+}
+
+@test "demo: -PDRbld -Start rebuilds a logical drive that needs it, once" {
+    demo
+    simulated_clock
+    "$zancli" -AdpAutoRbld -Dsbl -L1 -a0 -nochk >/dev/null
+    "$zansim" fail 2 3
+    run "$zancli" -PDRbld -Start -PhysDrv[0:5,0:2,0:3] -a0
+    [ "$status" -eq 0 ]
+    [ "${lines[0]}" = "Start Rebuild on Physical Drive 2 ( Adapter 0 ) succeeded." ]
+    [ "${lines[1]}" = "Fatal error - Adapter 0-PD 3: It has already been executing it." ]
+    [ "${lines[2]}" = "Fatal error - Adapter 0-PD 5: Rebuild cannot be executed." ]
+    run "$zancli" -LDCC -Start -L1 -a0
+    [ "$output" = "Fatal error - Adapter 0-VD 1: Rebuild is being executed." ]
+}
+
 # ---- On the screen ---------------------------------------------------------
 
 # Starts a shell in a 100x40 terminal; `type` sends it a command line.
@@ -279,4 +354,25 @@ screen_line() { screen | sed -n "$1p"; }
     # The key that ended the display stays in the input: the shell got it.
     type Enter
     await 'command not found|q: not found'
+}
+
+@test "on the screen: the live display of a rebuild follows the simulated clock" {
+    demo
+    simulated_clock
+    "$zansim" fail 2 3
+    terminal
+    type "clear; '$zancli' -PDRbld -ProgDsply -PhysDrv[0:0,0:5] -a0; echo status=\$?" Enter
+    await 'Press any key to quit'
+    [ "$(screen_line 1)" = "Adapter 0-PD 0 is not in rebuild process." ]
+    [ "$(screen_line 2)" = "Rebuild progress of physical drives..." ]
+    [ "$(screen_line 5 | cut -c1-69)" = "$(bar 0 5 0 | tr -d '\r')" ]
+    [ "$(screen_line 6)" = "   Press any key to quit..." ]
+    "$zansim" clock advance 40 >/dev/null
+    await '40 %'
+    [ "$(screen_line 5 | cut -c1-69)" = "$(bar 0 5 40 | tr -d '\r')" ]
+    "$zansim" clock advance 70 >/dev/null
+    await 'Press a key to continue'
+    [ "$(screen_line 5 | cut -c20-69)" = "***********************100%***********************" ]
+    type Space
+    await 'status=0'
 }
