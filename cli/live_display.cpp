@@ -4,6 +4,7 @@
 #include "library_errors.h"
 #include "messages.h"
 #include "output.h"
+#include "progress_bar.h"
 
 namespace cli {
 
@@ -11,6 +12,13 @@ namespace {
 
 // The internal-error value for a console that cannot be drawn on.
 inline constexpr std::uint32_t no_console_output = 0xf4240;
+
+// Where one drive stands in the display.
+struct live_bar {
+    display_drive drive;
+    bar_state drawn;       // next percentage and next star column
+    bool finished = false; // completed; only the pause remains for it
+};
 
 // The screen rows of the display: the quit line, with the bars right above
 // it, and the cursor's resting place below it.

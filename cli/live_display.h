@@ -8,8 +8,6 @@
 #include <functional>
 #include <vector>
 
-#include "progress_bar.h"
-
 namespace cli {
 
 inline constexpr std::uint32_t display_poll_ms = 1000;
@@ -30,13 +28,6 @@ struct drive_progress {
 // Reads a drive; false when a library call failed (the error reported),
 // which ends the display.
 using progress_reader = std::function<bool(const display_drive& drive, drive_progress& progress)>;
-
-// Where one drive stands in the display.
-struct live_bar {
-    display_drive drive;
-    bar_state drawn;       // next percentage and next star column
-    bool finished = false; // completed; only the pause remains for it
-};
 
 // Shows the drives of `drives` (at most 32) that are running when the display
 // starts, each with its bar, under a "Press any key to quit..." line. A bar
