@@ -150,13 +150,6 @@ bool print_candidate_block(frame& context, int adapter, int ld, const zan::Logic
     return true;
 }
 
-// The drive state a restore candidate recorded for a member: byte 2 of the
-// member entry, which the record header leaves unnamed.
-std::uint8_t recorded_state(const zan::MemberEntry& member)
-{
-    return member.reserved2[0];
-}
-
 // The member entry of `hdd` among the candidate's valid entries, or nullptr.
 const zan::MemberEntry* find_member(const zan::LogicalDriveInfo& candidate, int hdd)
 {
@@ -178,7 +171,7 @@ bool print_candidate_members(frame& context, int adapter, const zan::LogicalDriv
             report_library_error(adapter);
             return false;
         }
-        say(format_pd_block(context, pd_block_form::pd_information, adapter, hdd, drive, recorded_state(*member),
+        say(format_pd_block(context, pd_block_form::pd_information, adapter, hdd, drive, member->drive_state,
                             drive_assignment(drive, hdd, &candidate)));
     }
     return true;

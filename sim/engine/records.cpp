@@ -133,7 +133,7 @@ zan::LogicalDriveInfo build_candidate_info(const adapter& a, int number)
     zan::LogicalDriveInfo r = layout_info(a, candidate, number);
     for (std::size_t i = 0; i < candidate.members.size(); ++i) {
         const physical_drive& d = a.drives[candidate.members[i].hdd];
-        r.members[i].reserved2[CANDIDATE_MEMBER_STATE - 2] = d.present ? static_cast<zan::u8>(d.state) : NONE;
+        r.members[i].drive_state = d.present ? static_cast<zan::u8>(d.state) : NONE;
     }
     return r;
 }

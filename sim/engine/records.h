@@ -16,8 +16,7 @@ zan::RaidStatus build_raid_status(const adapter& a);
 // Callers make sure that the logical drive is defined and the drive present.
 zan::LogicalDriveInfo build_logical_info(const adapter& a, int number);
 // A restore candidate in the same layout; each member entry also carries the
-// state of its drive at byte CANDIDATE_MEMBER_STATE (0xFF when absent).
-inline constexpr std::size_t CANDIDATE_MEMBER_STATE = 2;
+// state of its drive (0xFF when absent).
 zan::LogicalDriveInfo build_candidate_info(const adapter& a, int number);
 zan::PhysicalDriveInfo build_drive_info(const adapter& a, int number);
 

@@ -232,7 +232,7 @@ TEST(sim_restore, candidates_are_listed_described_restored_and_deleted)
     EXPECT_EQ(info[1], 3);
     EXPECT_EQ(info[12], 1);
     EXPECT_EQ(info[13], 7);
-    EXPECT_EQ(info[13 + sim::CANDIDATE_MEMBER_STATE], 0xFF) << "the member's drive is absent";
+    EXPECT_EQ(info[13 + offsetof(zan::MemberEntry, drive_state)], 0xFF) << "the member's drive is absent";
     info[1] = 4;
     EXPECT_EQ(send(a, zan::IOCTL_KRAID_GET_RESTORE_LOGICAL_DISK_INFO, info), zan::IOC_STATUS_FAILURE);
 

@@ -153,10 +153,12 @@ static_assert(offsetof(ContPara, flash_rom_state) == 108);
 struct MemberEntry {
     u8 hdd;                      // physical-drive number
     u8 role;                     // 0 data drive, 2 group hot spare, 3 spare in use
-    u8 reserved2[3];
+    u8 drive_state;              // restore candidates: the member's drive state, 0xFF absent
+    u8 reserved3[2];
     u8 position;                 // position shown after the role (D2, S0)
 };
 static_assert(sizeof(MemberEntry) == 6);
+static_assert(offsetof(MemberEntry, drive_state) == 2);
 static_assert(offsetof(MemberEntry, position) == 5);
 
 // LogicalDriveInfo: one logical drive (also a restorable configuration).
