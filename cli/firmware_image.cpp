@@ -20,7 +20,8 @@ image_check check_image(const image_header& header, std::uint64_t file_size)
 {
     if (std::string_view(header.magic, sizeof header.magic) != image_magic) return image_check::not_image;
     const std::uint32_t length = header.image_length.get();
-    if (file_size >= image_file_limit || length >= image_length_limit ||
+    // An empty image would "complete" without writing anything.
+    if (length == 0 || file_size >= image_file_limit || length >= image_length_limit ||
         file_size != sizeof(image_header) + std::uint64_t{length})
         return image_check::broken;
     return image_check::valid;
