@@ -1,11 +1,4 @@
-# Cross build for 32-bit Windows with the mingw-w64 i686 toolchain (posix threads).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for 32-bit Windows, the product.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(ZAN_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${ZAN_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${ZAN_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${ZAN_TRIPLE}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${ZAN_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-toolchain.cmake)

@@ -2,16 +2,12 @@
 # zancli's adapter commands: the adapter report, automatic rebuild, the
 # patrol-read delay and the prevent limits, on fresh simulated machines.
 
+load machine
+
 setup() {
     export ZAN_ROOT="$BATS_TEST_TMPDIR/root"
     "$ZAN_BIN/zansim" create "$ZAN_SOURCE/sim/scenarios/demo" >/dev/null
     zancli="$ZAN_BIN/zancli"
-}
-
-# A machine from the scenario text on standard input.
-machine() {
-    cat > "$BATS_TEST_TMPDIR/scenario"
-    "$ZAN_BIN/zansim" create "$BATS_TEST_TMPDIR/scenario" >/dev/null
 }
 
 report_line() { # adapter, line number

@@ -8,16 +8,12 @@
 # adapter 1 has RAID 10 on 0-3 (WB, RA) and RAID 0 on 4+5 (WT, NORA),
 # spare 6, free 7.
 
+load machine
+
 setup() {
     export ZAN_ROOT="$BATS_TEST_TMPDIR/root"
     "$ZAN_BIN/zansim" create "$ZAN_SOURCE/sim/scenarios/demo" >/dev/null
     cli="$ZAN_BIN/zancli"
-}
-
-# Builds the machine from the scenario text on standard input.
-machine() {
-    cat > "$BATS_TEST_TMPDIR/scenario"
-    "$ZAN_BIN/zansim" create "$BATS_TEST_TMPDIR/scenario" >/dev/null
 }
 
 # One adapter with eight free drives.

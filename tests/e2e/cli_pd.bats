@@ -2,19 +2,11 @@
 # zancli's physical-drive commands: reports, forcing drives online and
 # offline, global hot spares and the locate LED, on fresh simulated machines.
 
+load machine
+
 setup() {
     export ZAN_ROOT="$BATS_TEST_TMPDIR/root"
     zancli="$ZAN_BIN/zancli"
-}
-
-# A machine from the scenario text on standard input.
-machine() {
-    cat > "$BATS_TEST_TMPDIR/scenario"
-    "$ZAN_BIN/zansim" create "$BATS_TEST_TMPDIR/scenario" >/dev/null
-}
-
-demo() {
-    "$ZAN_BIN/zansim" create "$ZAN_SOURCE/sim/scenarios/demo" >/dev/null
 }
 
 # Adapter 0: a RAID 1 with a spare in use and a group hot spare, drives in

@@ -7,16 +7,12 @@
 # RAID 5 on 2-4 (logical drive 1); adapter 1 has RAID 10 on 0-3 and RAID 0 on
 # 4+5.
 
+load machine
+
 setup() {
     export ZAN_ROOT="$BATS_TEST_TMPDIR/root"
     "$ZAN_BIN/zansim" create "$ZAN_SOURCE/sim/scenarios/demo" >/dev/null
     cli="$ZAN_BIN/zancli"
-}
-
-# Builds the machine from the scenario text on standard input.
-machine() {
-    cat > "$BATS_TEST_TMPDIR/scenario"
-    "$ZAN_BIN/zansim" create "$BATS_TEST_TMPDIR/scenario" >/dev/null
 }
 
 @test "the candidate report takes exactly one logical drive and one adapter" {

@@ -4,6 +4,8 @@
 # simulated machines. The screen tests run the tool in a terminal (tmux) and
 # read the screen back.
 
+load machine
+
 setup() {
     export ZAN_ROOT="$BATS_TEST_TMPDIR/root"
     zancli="$ZAN_BIN/zancli"
@@ -13,16 +15,6 @@ setup() {
 
 teardown() {
     if command -v tmux >/dev/null; then tmux -L "$tmux_socket" kill-server 2>/dev/null || true; fi
-}
-
-# A machine from the scenario text on standard input.
-machine() {
-    cat > "$BATS_TEST_TMPDIR/scenario"
-    "$zansim" create "$BATS_TEST_TMPDIR/scenario" >/dev/null
-}
-
-demo() {
-    "$zansim" create "$ZAN_SOURCE/sim/scenarios/demo" >/dev/null
 }
 
 # Adapter 0: RAID 0 (logical drive 0, drives 0+1), RAID 5 (1: drives 2-4),
