@@ -21,6 +21,23 @@ int descriptor(void* handle)
     return static_cast<hosted::unique_fd*>(handle)->get();
 }
 
+// Takes the file for this handle alone and keeps its descriptor in `handle`.
+// Another opener holding the lock (EWOULDBLOCK) is the sharing violation
+// Windows reports.
+bool adopt_exclusive(hosted::unique_fd fd, void*& handle)
+{
+    if (const int error = hosted::lock_file(fd.get(), LOCK_EX | LOCK_NB); error != 0) {
+        set_last_error(hosted::error_from_errno(error));
+        return false;
+    }
+    handle = new (std::nothrow) hosted::unique_fd(std::move(fd));
+    if (handle == nullptr) {
+        set_last_error(ERR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 file::~file()
@@ -41,18 +58,7 @@ bool file::open_always_exclusive(const char* path)
         set_last_error(errno == ENOENT ? ERR_PATH_NOT_FOUND : hosted::error_from_errno(errno));
         return false;
     }
-    // Another opener holding the lock (EWOULDBLOCK) is the sharing violation
-    // Windows reports.
-    if (const int error = hosted::lock_file(fd.get(), LOCK_EX | LOCK_NB); error != 0) {
-        set_last_error(hosted::error_from_errno(error));
-        return false;
-    }
-    handle_ = new (std::nothrow) hosted::unique_fd(std::move(fd));
-    if (handle_ == nullptr) {
-        set_last_error(ERR_NOT_ENOUGH_MEMORY);
-        return false;
-    }
-    return true;
+    return adopt_exclusive(std::move(fd), handle_);
 }
 
 bool file::seek_end()
@@ -106,16 +112,7 @@ bool file::open_existing_read_exclusive(const char* path)
         set_last_error(ERR_ACCESS_DENIED);
         return false;
     }
-    if (const int error = hosted::lock_file(fd.get(), LOCK_EX | LOCK_NB); error != 0) {
-        set_last_error(hosted::error_from_errno(error));
-        return false;
-    }
-    handle_ = new (std::nothrow) hosted::unique_fd(std::move(fd));
-    if (handle_ == nullptr) {
-        set_last_error(ERR_NOT_ENOUGH_MEMORY);
-        return false;
-    }
-    return true;
+    return adopt_exclusive(std::move(fd), handle_);
 }
 
 bool file::size(std::uint64_t& bytes) const
