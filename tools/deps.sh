@@ -2,7 +2,7 @@
 # Installs what building and testing the suite needs (Debian 12, as root).
 set -euo pipefail
 
-packages=(cmake ninja-build g++ libgtest-dev bats tmux
+packages=(cmake ninja-build ccache g++ libgtest-dev bats tmux
           g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386
           g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64)
 
