@@ -10,13 +10,16 @@ library_state& library()
     return state;
 }
 
+void empty_slot(controller_slot& slot)
+{
+    std::memset(&slot, 0, sizeof slot);
+    slot.state = SLOT_EMPTY;
+}
+
 void reset_controller_table()
 {
     library_state& lib = library();
-    for (auto& slot : lib.slots) {
-        std::memset(&slot, 0, sizeof slot);
-        slot.state = SLOT_EMPTY;
-    }
+    for (auto& slot : lib.slots) empty_slot(slot);
     lib.controller_count = 0;
     lib.initialized = false;
 }

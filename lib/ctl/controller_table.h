@@ -5,13 +5,14 @@
 #include <cstdint>
 
 #include "plat/sync.h"
+#include "scsi_ports.h"
 #include "zandllctl.h"
 
 namespace zan {
 
 inline constexpr std::uint8_t SLOT_EMPTY = 0xFF;
 inline constexpr std::uint8_t SLOT_PRESENT = 0;
-inline constexpr int DEVICE_PATH_CHARS = 64;
+inline constexpr int DEVICE_PATH_CHARS = PORT_DEVICE_PATH_CHARS;
 
 struct controller_slot {
     std::uint8_t controller_id;
@@ -30,7 +31,11 @@ struct library_state {
 
 library_state& library();
 
-// Empties every slot (library load).
+// Zeroes a slot and marks it empty: it names no port any more.
+void empty_slot(controller_slot& slot);
+
+// Empties every slot and clears the count and the initialized flag (library
+// load, and the start of every scan).
 void reset_controller_table();
 
 // The slot of a controller number, or nullptr when the number is 4 or more.

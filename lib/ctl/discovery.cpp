@@ -1,24 +1,30 @@
 #include "discovery.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "controller_table.h"
 #include "debug_log.h"
 #include "export_support.h"
 #include "plat/error.h"
-#include "plat/registry.h"
+#include "scsi_ports.h"
 #include "thread_errors.h"
 #include "zandllctl.h"
-#include "zandrivers.h"
 
 namespace zan {
 namespace {
 
 constexpr const char* FN = "initContData";
-constexpr std::uint32_t NAME_CHARS = REGISTRY_NAME_CHARS;
+
+// The places the debug log's error entries name, one per failure site; fixed
+// numbers, so that a log reads the same whatever edits the file sees.
+enum place : int {
+    PLACE_READ_DRIVER = 38,
+    PLACE_PROBE = 55,
+    PLACE_OPEN_SCSI_KEY = 73,
+    PLACE_LIST_SUBKEY = 85,
+    PLACE_OPEN_PORT_KEY = 92,
+    PLACE_BUSY_PORT = 110,
+};
 
 void registry_failed(int place, std::uint32_t os_error, const char* keyword)
 {
@@ -27,38 +33,42 @@ void registry_failed(int place, std::uint32_t os_error, const char* keyword)
     debug_log::keyword(keyword);
 }
 
-// Fills the slot at the current count from one port key; true when the
-// adapter behind it answered and the slot became present.
-bool probe_port(const plat::reg_key& port_key, const char* subkey_name)
+void step_failed(port_walk_step step, std::uint32_t os_error)
 {
-    char driver[NAME_CHARS + 1] = {};
-    std::uint32_t type = 0;
-    std::uint32_t size = NAME_CHARS;
-    if (const std::uint32_t rc = port_key.query_value(DRIVER_VALUE_NAME, type, driver, size); rc != plat::ERR_SUCCESS) {
-        registry_failed(__LINE__, rc, "RegQueryValueEx, PortKey, DRIVER_KEY_NAME");
-        return false;
+    switch (step) {
+    case port_walk_step::list_subkey: registry_failed(PLACE_LIST_SUBKEY, os_error, "RegEnumKeyEx,ScsiKey,index"); return;
+    case port_walk_step::open_port_key: registry_failed(PLACE_OPEN_PORT_KEY, os_error, "RegEnumKeyEx, ScsiPortName"); return;
+    case port_walk_step::read_driver:
+        registry_failed(PLACE_READ_DRIVER, os_error, "RegQueryValueEx, PortKey, DRIVER_KEY_NAME");
+        return;
     }
-    const driver_kind_entry* kind = find_driver_kind(driver);
-    if (kind == nullptr) return false;
+}
 
+enum class probe_end { present, skipped, busy };
+
+// Asks the adapter behind an accepted port for its controller information in
+// the slot at the current count; the slot becomes present when it answers,
+// and is emptied again when it does not.
+probe_end probe_port(const scsi_port& port)
+{
     library_state& lib = library();
     const std::uint8_t index = lib.controller_count;
     controller_slot& slot = lib.slots[index];
     slot.state = SLOT_EMPTY;
-    slot.driver_kind = kind->kind;
-    const std::string port_text(port_number_text(subkey_name));
-    std::snprintf(slot.device_path, sizeof slot.device_path, "\\\\.\\Scsi%s:", port_text.c_str());
-    slot.port_number = static_cast<std::uint8_t>(std::strtoul(port_text.c_str(), nullptr, 10));
+    slot.driver_kind = port.driver_kind;
+    std::memcpy(slot.device_path, port.device_path, sizeof slot.device_path);
+    slot.port_number = port.number;
 
     ContInfo info;
     if (!getContInfo(index, &info)) {
-        inner_failed(FN, __LINE__);
-        return false;
+        inner_failed(FN, PLACE_PROBE);
+        empty_slot(slot);
+        return (thread_errors::get() & DLL_ERROR_IOCTL_BUSY) != 0 ? probe_end::busy : probe_end::skipped;
     }
     slot.controller_id = info.controller_id;
     slot.state = SLOT_PRESENT;
     ++lib.controller_count;
-    return true;
+    return probe_end::present;
 }
 
 } // namespace
@@ -66,38 +76,34 @@ bool probe_port(const plat::reg_key& port_key, const char* subkey_name)
 bool discover_controllers()
 {
     library_state& lib = library();
-    lib.controller_count = 0;
-
-    plat::reg_key scsi_key;
-    if (const std::uint32_t rc = scsi_key.open(SCSI_KEY_NAME, plat::reg_access::read); rc != plat::ERR_SUCCESS) {
-        registry_failed(__LINE__, rc, "RegOpenKey,HKEY_LOCAL_MACHINE, SCSI_KEY_NAME");
+    bool busy_port = false;
+    const port_walk_visitor visitor{
+        .accepted =
+            [&](const scsi_port& port) {
+                busy_port = probe_port(port) == probe_end::busy;
+                return !busy_port && lib.controller_count < MAX_CONTROLLERS;
+            },
+        .failed = step_failed,
+    };
+    const port_walk_result walk = walk_scsi_ports(DRIVER_KINDS, visitor);
+    switch (walk.end) {
+    case port_walk_end::no_scsi_key:
+        registry_failed(PLACE_OPEN_SCSI_KEY, walk.os_error, "RegOpenKey,HKEY_LOCAL_MACHINE, SCSI_KEY_NAME");
+        return false;
+    case port_walk_end::end_of_list:
+        debug_log::line(debug_log::LEVEL_TRACE, "initContData\t: RegEnumKeyEx,ScsiKey, NO_MORE_ITEMS \n");
+        break;
+    case port_walk_end::list_failed:
+    case port_walk_end::stopped: break;
+    }
+    if (busy_port) {
+        // An adapter kept busy by another program is not passed over: the
+        // controller numbers of the others would shift onto it and a command
+        // for one adapter would reach the next.
+        reset_controller_table();
+        export_failed(FN, PLACE_BUSY_PORT, DLL_ERROR_IOCTL_BUSY | DLL_ERROR_PASSED_UP);
         return false;
     }
-
-    for (std::uint32_t index = 0; lib.controller_count < MAX_CONTROLLERS; ++index) {
-        char subkey_name[NAME_CHARS] = {};
-        const std::uint32_t rc = scsi_key.enum_subkey(index, subkey_name, NAME_CHARS);
-        if (rc == plat::ERR_NO_MORE_ITEMS) {
-            debug_log::line(debug_log::LEVEL_TRACE, "initContData\t: RegEnumKeyEx,ScsiKey, NO_MORE_ITEMS \n");
-            break;
-        }
-        if (rc != plat::ERR_SUCCESS) {
-            registry_failed(__LINE__, rc, "RegEnumKeyEx,ScsiKey,index");
-            continue;
-        }
-        plat::reg_key port_key;
-        const std::string port_path = std::string(SCSI_KEY_NAME) + "\\" + subkey_name;
-        if (const std::uint32_t open_rc = port_key.open(port_path, plat::reg_access::read);
-            open_rc != plat::ERR_SUCCESS) {
-            registry_failed(__LINE__, open_rc, "RegEnumKeyEx, ScsiPortName");
-            continue;
-        }
-        (void)probe_port(port_key, subkey_name);
-    }
-
-    // Slots past the new count no longer name an adapter: a later request for
-    // one of them must not reach a port found by an earlier scan.
-    for (int slot = lib.controller_count; slot < MAX_CONTROLLERS; ++slot) lib.slots[slot].state = SLOT_EMPTY;
     lib.initialized = true;
     return true;
 }

@@ -38,9 +38,10 @@ extern "C" {
 ZANEXPORT BOOL32 ZANAPI initContData(int flag)
 {
     enter_export();
+    // No slot may keep naming a port of an earlier scan, whichever way this
+    // one ends.
+    reset_controller_table();
     library_state& lib = library();
-    lib.controller_count = 0;
-    lib.initialized = false;
     if (low_byte(flag) == CREATE_EXCLUSIVE_MUTEX) {
         bool existed = false;
         // A repeated start holds one mutex, not a leaked handle per call.

@@ -97,6 +97,9 @@ void record_exchange_failure(const exchange_result& result, std::uint32_t contro
     switch (result.end) {
     case exchange_end::good:
         return;
+    case exchange_end::short_buffer: // the code table sizes every buffer
+        fail(DLL_ERROR_INTERNAL, __LINE__);
+        return;
     case exchange_end::send_failed:
         fail(DLL_ERROR_SYSTEM, __LINE__);
         debug_log::errmsg_system(result.os_error);

@@ -49,6 +49,22 @@ bool device::control(std::uint32_t code, const void* in, std::uint32_t in_size, 
     return true;
 }
 
+bool device::pass_through(const scsi_request& request, scsi_result& result)
+{
+    result = {};
+    if (handle_ == nullptr) {
+        set_last_error(ERR_INVALID_HANDLE);
+        return false;
+    }
+    const std::uint32_t code =
+        sim::device_pass_through(*static_cast<const sim::device_ref*>(handle_), request, result);
+    if (code != ERR_SUCCESS) {
+        set_last_error(code);
+        return false;
+    }
+    return true;
+}
+
 bool device::is_open() const
 {
     return handle_ != nullptr;

@@ -10,6 +10,7 @@
 #include "sim/control.h"
 #include "sim/root.h"
 #include "store.h"
+#include "zandrivers.h"
 
 namespace sim {
 
@@ -17,7 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* SCSI_KEY = "HARDWARE\\DEVICEMAP\\Scsi";
 // Present in every root this tool made; a folder with other content is never
 // emptied, so a mistyped ZAN_ROOT cannot cost anyone their files.
 constexpr const char* ROOT_MARKER = ".zansim-root";
@@ -53,7 +53,7 @@ std::string prepare_root(const fs::path& root)
 std::string write_ports(const std::vector<registry_port>& ports)
 {
     plat::reg_key scsi;
-    if (const std::uint32_t rc = scsi.create(SCSI_KEY); rc != plat::ERR_SUCCESS) {
+    if (const std::uint32_t rc = scsi.create(zan::SCSI_KEY_NAME); rc != plat::ERR_SUCCESS) {
         return registry_error("create the SCSI key", rc);
     }
     for (;;) {
@@ -66,12 +66,12 @@ std::string write_ports(const std::vector<registry_port>& ports)
         }
     }
     for (const registry_port& p : ports) {
-        const std::string key = std::string(SCSI_KEY) + "\\Scsi Port " + std::to_string(p.port);
+        const std::string key = zan::port_key_path(zan::port_subkey_name(p.port));
         plat::reg_key port;
         if (const std::uint32_t rc = port.create(key); rc != plat::ERR_SUCCESS) {
             return registry_error("create " + key, rc);
         }
-        const std::uint32_t rc = port.set_value("Driver", plat::REG_TYPE_SZ, p.driver.c_str(),
+        const std::uint32_t rc = port.set_value(zan::DRIVER_VALUE_NAME, plat::REG_TYPE_SZ, p.driver.c_str(),
                                                 static_cast<std::uint32_t>(p.driver.size() + 1));
         if (rc != plat::ERR_SUCCESS) return registry_error("set the Driver of " + key, rc);
         plat::reg_key bus;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "plat/error.h"
+#include "scsi_ports.h"
 #include "sim/control.h"
 #include "sim_root.h"
 #include "zandllctl.h"
@@ -123,6 +124,125 @@ TEST(discovery, a_rescan_forgets_adapters_that_went_away)
     zan::ContInfo info{};
     EXPECT_EQ(getContInfo(1, &info), 0);
     EXPECT_EQ(DLLGetLastError(), 0x00010010u);
+}
+
+struct port_seen {
+    int number;
+    int driver_kind;
+    std::string path;
+    bool operator==(const port_seen&) const = default;
+};
+
+TEST(port_walk, the_driver_table_decides_which_ports_are_yielded_in_registry_order)
+{
+    zan_test::sim_root root;
+    root.create("drivers");
+    struct walk_case {
+        std::span<const zan::driver_kind_entry> drivers;
+        std::vector<port_seen> expected;
+    };
+    const walk_case cases[] = {
+        {zan::DRIVER_KINDS,
+         {{3, 1, "\\\\.\\Scsi3:"}, {4, 7, "\\\\.\\Scsi4:"}, {5, 6, "\\\\.\\Scsi5:"}, {6, 5, "\\\\.\\Scsi6:"},
+          {7, 2, "\\\\.\\Scsi7:"}, {8, 3, "\\\\.\\Scsi8:"}}},
+        {zan::SERVICE_DRIVER_KINDS, {{4, 7, "\\\\.\\Scsi4:"}}},
+    };
+    for (const walk_case& c : cases) {
+        std::vector<port_seen> seen;
+        int failures = 0;
+        const zan::port_walk_visitor visitor{
+            .accepted =
+                [&](const zan::scsi_port& port) {
+                    seen.push_back({port.number, port.driver_kind, port.device_path});
+                    return true;
+                },
+            .failed = [&](zan::port_walk_step, std::uint32_t) { ++failures; },
+        };
+        const zan::port_walk_result result = zan::walk_scsi_ports(c.drivers, visitor);
+        EXPECT_EQ(result.end, zan::port_walk_end::end_of_list);
+        EXPECT_EQ(seen, c.expected);
+        EXPECT_EQ(failures, 0);
+    }
+}
+
+TEST(port_walk, a_key_that_can_no_longer_be_listed_ends_the_walk)
+{
+    zan_test::sim_root root;
+    root.create("demo");
+    std::vector<std::pair<zan::port_walk_step, std::uint32_t>> failures;
+    int accepted = 0;
+    const zan::port_walk_visitor visitor{
+        .accepted =
+            [&](const zan::scsi_port&) {
+                // The registry is damaged while the walk is under way.
+                ++accepted;
+                std::ofstream(root.path() + "/registry.reg") << "[HKEY_LOCAL_MACHINE\\X\n";
+                return true;
+            },
+        .failed = [&](zan::port_walk_step step, std::uint32_t os_error) { failures.emplace_back(step, os_error); },
+    };
+    const zan::port_walk_result result = zan::walk_scsi_ports(zan::DRIVER_KINDS, visitor);
+    EXPECT_EQ(result.end, zan::port_walk_end::list_failed);
+    EXPECT_EQ(accepted, 1);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].first, zan::port_walk_step::list_subkey);
+    EXPECT_EQ(failures[0].second, result.os_error);
+    EXPECT_NE(result.os_error, 0u);
+}
+
+// After a start that failed, no controller number reaches a port: the count
+// is 0, requests are refused, and neither adapter of the demo machine (ports
+// 2 and 3) receives anything.
+void expect_no_controller_reaches_a_port()
+{
+    std::uint64_t before[2] = {};
+    for (int i = 0; i < 2; ++i) ASSERT_EQ(sim::request_count(2 + i, before[i]), "");
+    std::uint8_t count = 0xEE;
+    EXPECT_EQ(getContNum(&count), 1);
+    EXPECT_EQ(count, 0);
+    for (int controller = 0; controller < 2; ++controller) {
+        zan::RaidStatus status{};
+        EXPECT_EQ(getRaidStatus(controller, &status), 0);
+        EXPECT_EQ(DLLGetLastError(), 0x00010010u);
+        zan::ContInfo info{};
+        EXPECT_EQ(getContInfo(controller, &info), 0);
+    }
+    for (int i = 0; i < 2; ++i) {
+        std::uint64_t after = 0;
+        ASSERT_EQ(sim::request_count(2 + i, after), "");
+        EXPECT_EQ(after, before[i]) << "port " << 2 + i;
+    }
+}
+
+TEST(discovery, a_failed_rescan_leaves_no_slot_of_the_earlier_scan)
+{
+    zan_test::sim_root root;
+    root.create("demo");
+    ASSERT_EQ(initContData(0), 1);
+    ASSERT_EQ(discovered().size(), 2u);
+    std::ofstream(root.path() + "/registry.reg") << "[HKEY_LOCAL_MACHINE\\X\n";
+    EXPECT_EQ(initContData(0), 0);
+    EXPECT_EQ(DLLGetLastError(), zan::DLL_ERROR_SYSTEM);
+    expect_no_controller_reaches_a_port();
+}
+
+TEST(discovery, an_adapter_busy_at_start_fails_the_start_instead_of_renumbering_the_others)
+{
+    zan_test::sim_root root;
+    root.create("demo");
+    ASSERT_EQ(initContData(0), 1);
+    ASSERT_EQ(discovered().size(), 2u);
+    ASSERT_EQ(sim::inject_busy(2, 351), "");
+    EXPECT_EQ(initContData(0), 0);
+    EXPECT_EQ(DLLGetLastError(), zan::DLL_ERROR_IOCTL_BUSY | zan::DLL_ERROR_PASSED_UP);
+    expect_no_controller_reaches_a_port();
+
+    // A failure other than busy still passes the adapter over.
+    ASSERT_EQ(sim::inject_status(2, 0x8005, 1), "");
+    ASSERT_EQ(initContData(0), 1);
+    const std::vector<adapter_seen> seen = discovered();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].port, 3);
 }
 
 class information_test : public ::testing::Test {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "plat/device.h"
+
 namespace sim {
 
 struct device_ref {
@@ -24,6 +26,14 @@ struct device_ref {
 [[nodiscard]] std::uint32_t device_control(const device_ref& device, std::uint32_t code, const void* in,
                                            std::uint32_t in_size, void* out, std::uint32_t out_size,
                                            std::uint32_t* returned);
+
+// A SCSI pass-through on an opened device, as the storage stack and the
+// device behind it answer it: on a port device the adapter's RAID disk.
+// Returns 0 when the command was carried (its SCSI status, data and sense in
+// `result` and the request's buffers) or the Windows error code with which
+// the call fails.
+[[nodiscard]] std::uint32_t device_pass_through(const device_ref& device, const plat::scsi_request& request,
+                                                plat::scsi_result& result);
 
 // The drive letters of the simulated machine's volumes, bit 0 for A:: the
 // system volume C: and every volume on a logical drive.
