@@ -57,34 +57,36 @@ std::string typed_file_name(std::string_view argument, std::string_view token)
     return std::string(argument.substr(argument.size() - token.size() + 1));
 }
 
-bool take_flash_option(frame& context, option_loop& loop, flash_options& options)
+outcome take_flash_option(frame& context, option_loop& loop, flash_options& options)
 {
     const std::string_view token = loop.token;
     if (token.starts_with('f')) {
         options.file_name = typed_file_name(loop.argv[loop.index], token);
-        return mark_seen(loop, opt_file);
+        return go_on_if(mark_seen(loop, opt_file));
     }
     if (token == "noverchk") {
         options.no_version_check = true;
-        return mark_seen(loop, opt_no_version_check);
+        return go_on_if(mark_seen(loop, opt_no_version_check));
     }
     if (token == "verdown") {
         options.version_down = true;
-        return mark_seen(loop, opt_version_down);
+        return go_on_if(mark_seen(loop, opt_version_down));
     }
     if (token.starts_with('a')) return take_adapter_option(context, loop, opt_adapter, options.adapters);
-    return false;
+    return outcome::stop;
 }
 
 // Every rejection names the command argument.
-bool read_flash_options(frame& context, int argc, const char* const* argv, flash_options& options)
+outcome read_flash_options(frame& context, int argc, const char* const* argv, flash_options& options)
 {
     option_loop loop{argc, argv};
-    bool valid = true;
-    while (valid && next_option(loop)) valid = take_flash_option(context, loop, options);
-    valid = valid && (loop.seen & (opt_file | opt_adapter)) == (opt_file | opt_adapter);
-    if (!valid) sayf(msg::invalid_input, argv[1]);
-    return valid;
+    outcome taken = outcome::go_on;
+    while (taken == outcome::go_on && next_option(loop)) taken = take_flash_option(context, loop, options);
+    if (taken == outcome::fatal) return outcome::fatal;
+    if (taken == outcome::go_on && (loop.seen & (opt_file | opt_adapter)) == (opt_file | opt_adapter))
+        return outcome::go_on;
+    sayf(msg::invalid_input, argv[1]);
+    return outcome::stop;
 }
 
 // The Windows error a failure ends the process with; a failure that left no
@@ -94,10 +96,12 @@ std::uint32_t failure_status(std::uint32_t windows_error)
     return windows_error != plat::ERR_SUCCESS ? windows_error : plat::ERR_IO_DEVICE;
 }
 
-[[noreturn]] void fail(frame& context, std::string_view message, std::uint32_t status)
+// Prints the failure's message, if any, and returns the status the run ends
+// with.
+[[nodiscard]] int fail(frame& context, std::string_view message, std::uint32_t status)
 {
     if (!message.empty()) say(message);
-    exit_with_status(context, failure_status(status));
+    return end_with_status(context, failure_status(status));
 }
 
 // The progress bar of one adapter's transfer, two lines above the cursor.
@@ -136,9 +140,9 @@ private:
     int reached_ = 0;
 };
 
-// Sends the image that follows the header, piece by piece.
-void transfer_image(frame& context, int adapter, plat::device& port, plat::file& image, std::uint32_t length,
-                    const std::string& full_path)
+// Sends the image that follows the header, piece by piece; 0 when all went.
+int transfer_image(frame& context, int adapter, plat::device& port, plat::file& image, std::uint32_t length,
+                   const std::string& full_path)
 {
     transfer_bar bar(adapter);
     const std::uint32_t pieces = piece_count(length);
@@ -150,45 +154,46 @@ void transfer_image(frame& context, int adapter, plat::device& port, plat::file&
         if (!image.read(piece, size, count) || count != size) {
             const std::uint32_t error = plat::last_error();
             bar.finish();
-            fail(context, format(msg::fw_file_read_failure, full_path.c_str()), error);
+            return fail(context, format(msg::fw_file_read_failure, full_path.c_str()), error);
         }
         const piece_result result = send_piece(port, offset, piece, size);
         if (result.end != piece_end::sent) {
             bar.finish();
             if (result.end == piece_end::send_failed)
-                fail(context, system_error_message(result.os_error), result.os_error);
-            fail(context, format(msg::fw_io_device_abnormal, adapter), plat::ERR_IO_DEVICE);
+                return fail(context, system_error_message(result.os_error), result.os_error);
+            return fail(context, format(msg::fw_io_device_abnormal, adapter), plat::ERR_IO_DEVICE);
         }
         bar.advance(percent_sent(sent + 1, pieces));
     }
     bar.finish();
+    return success_status;
 }
 
 // The whole update of one adapter: ports, file, revision, question,
-// transfer. Returns only when the adapter has the new image.
-void update_adapter(frame& context, const flash_options& options, int adapter, answer_reader& answers)
+// transfer. 0 when the adapter has the new image.
+int update_adapter(frame& context, const flash_options& options, int adapter, answer_reader& answers)
 {
     download_ports ports;
-    if (!open_download_ports(ports)) fail(context, {}, plat::last_error());
+    if (!open_download_ports(ports)) return fail(context, {}, plat::last_error());
 
     std::string full_path;
     if (!plat::full_path_name(options.file_name.c_str(), full_path))
-        fail(context, format(msg::fw_file_not_found, options.file_name.c_str()), plat::ERR_FILE_NOT_FOUND);
+        return fail(context, format(msg::fw_file_not_found, options.file_name.c_str()), plat::ERR_FILE_NOT_FOUND);
     plat::file image;
     if (!image.open_existing_read_exclusive(full_path.c_str()))
-        fail(context, format(msg::fw_file_open_failure, full_path.c_str()), plat::last_error());
+        return fail(context, format(msg::fw_file_open_failure, full_path.c_str()), plat::last_error());
     std::uint64_t file_size = 0;
     image_header header{};
     std::size_t count = 0;
     if (!image.size(file_size) || !image.read(&header, sizeof header, count))
-        fail(context, format(msg::fw_file_read_failure, full_path.c_str()), plat::last_error());
+        return fail(context, format(msg::fw_file_read_failure, full_path.c_str()), plat::last_error());
     switch (check_image(header, file_size)) {
     case image_check::valid:
         break;
     case image_check::not_image:
-        fail(context, format(msg::fw_not_image, full_path.c_str()), plat::ERR_BAD_FORMAT);
+        return fail(context, format(msg::fw_not_image, full_path.c_str()), plat::ERR_BAD_FORMAT);
     case image_check::broken:
-        fail(context, format(msg::fw_broken, full_path.c_str()), plat::ERR_INVALID_DATA);
+        return fail(context, format(msg::fw_broken, full_path.c_str()), plat::ERR_INVALID_DATA);
     }
 
     zan::ContInfo info;
@@ -198,23 +203,26 @@ void update_adapter(frame& context, const flash_options& options, int adapter, a
         const bool system = (DLLGetLastError() & zan::DLL_ERROR_SYSTEM) != 0;
         const std::uint32_t error = system ? plat::last_error() : plat::ERR_IO_DEVICE;
         report_library_error(adapter);
-        fail(context, {}, error);
+        return fail(context, {}, error);
     }
     if (!options.version_down && !options.no_version_check && is_downgrade(info.general_revision, header.revision))
-        fail(context, format(msg::fw_downgrade_refused, adapter), plat::ERR_REVISION_MISMATCH);
+        return fail(context, format(msg::fw_downgrade_refused, adapter), plat::ERR_REVISION_MISMATCH);
 
     put(image_information(info.general_revision, full_path, adapter, header));
     if (!options.no_version_check && confirm_update(answers) == answer::no)
-        fail(context, {}, plat::ERR_CANCELLED);
+        return fail(context, {}, plat::ERR_CANCELLED);
 
     // An adapter beyond the ports found has no open port: its first request
     // fails as one on an invalid handle would.
     plat::device unopened;
     plat::device& port = adapter < ports.count ? ports.devices[adapter] : unopened;
-    transfer_image(context, adapter, port, image, header.image_length.get(), full_path);
+    if (const int status = transfer_image(context, adapter, port, image, header.image_length.get(), full_path);
+        status != success_status)
+        return status;
     image.close();
     for (plat::device& device : ports.devices) device.close();
     sayf(msg::fw_completed, adapter);
+    return success_status;
 }
 
 } // namespace
@@ -265,14 +273,19 @@ piece_result send_piece(plat::device& port, std::uint32_t offset, const std::uin
     }
 }
 
-void command_firmware_flash(frame& context, int argc, const char* const* argv)
+int command_firmware_flash(frame& context, int argc, const char* const* argv)
 {
     flash_options options;
-    if (!read_flash_options(context, argc, argv, options)) return;
+    if (const outcome read = read_flash_options(context, argc, argv, options); read != outcome::go_on)
+        return status_after(read);
     answer_reader answers;
-    for (const std::uint8_t adapter : options.adapters.ids)
-        if (adapter != unused_entry) update_adapter(context, options, adapter, answers);
+    for (const std::uint8_t adapter : options.adapters.ids) {
+        if (adapter == unused_entry) continue;
+        if (const int status = update_adapter(context, options, adapter, answers); status != success_status)
+            return status;
+    }
     say(msg::fw_reactivation);
+    return success_status;
 }
 
 } // namespace cli

@@ -20,16 +20,15 @@ namespace cli {
 [[nodiscard]] std::optional<std::string_view> shown_stripe_size(std::uint32_t sectors);
 
 // The block of one logical drive (its text without the output routine's
-// newline), or nothing when the record holds a RAID level or stripe size
-// the tool cannot show; "DLL information is abnormal." is then printed and
-// the command ends. A coded value missing from its value-name table ends the
-// process.
-[[nodiscard]] std::optional<std::string> ld_block(frame& context, int adapter, int ld,
-                                                  const zan::LogicalDriveInfo& info, const zan::RaidStatus& status);
+// newline). `stop` when the record holds a RAID level or stripe size the
+// tool cannot show: "DLL information is abnormal." is then printed and the
+// command ends. A coded value missing from its value-name table ends the run.
+outcome ld_block(frame& context, int adapter, int ld, const zan::LogicalDriveInfo& info,
+                 const zan::RaidStatus& status, std::string& block);
 
 // Reads the logical drive's record and the adapter's state and prints the
-// block. False when the command ends here (its message printed).
-[[nodiscard]] bool print_ld_block(frame& context, int adapter, int ld);
+// block. `stop` when the command ends here (its message printed).
+outcome print_ld_block(frame& context, int adapter, int ld);
 
 } // namespace cli
 

@@ -64,11 +64,12 @@ bool read_pd_info(int adapter, int hdd, zan::PhysicalDriveInfo& drive)
     return false;
 }
 
-void change_state(frame& context, int argc, const char* const* argv, const state_change& change)
+int change_state(frame& context, int argc, const char* const* argv, const state_change& change)
 {
     command_options options;
-    const option_spec grammar{{}, accepts_pds | accepts_adapters | accepts_nochk};
-    if (!read_command_options(context, argc, argv, grammar, options)) return;
+    const option_grammar grammar{{}, accepts_pds | accepts_adapters | accepts_nochk};
+    if (const outcome read = read_command_options(context, argc, argv, grammar, options); read != outcome::go_on)
+        return status_after(read);
     const auto is_candidate = [&](std::uint8_t state) { return is_alarm_state(state) == change.to_online; };
 
     if (!options.nochk) {
@@ -76,9 +77,9 @@ void change_state(frame& context, int argc, const char* const* argv, const state
             say_listing(adapter, hdd, state != zan::ABSENT, is_candidate(state));
             return true;
         });
-        if (!listed || !confirmed(options, change.question)) return;
+        if (!listed || !confirmed(options, change.question)) return success_status;
     }
-    if (!check_pds_present(options.adapters.ids, options.pds)) return;
+    if (!check_pds_present(options.adapters.ids, options.pds)) return success_status;
 
     static_cast<void>(for_each_pd(options.adapters.ids, options.pds, [&](int adapter, int hdd, std::uint8_t state) {
         if (!is_candidate(state)) {
@@ -92,6 +93,7 @@ void change_state(frame& context, int argc, const char* const* argv, const state
         sayf(change.done, hdd, adapter);
         return true;
     }));
+    return success_status;
 }
 
 // One drive of -PDHSP after the checks; false when a library call failed.
@@ -139,32 +141,34 @@ bool list_spares(const command_options& options)
 
 } // namespace
 
-void command_pd_online(frame& context, int argc, const char* const* argv)
+int command_pd_online(frame& context, int argc, const char* const* argv)
 {
-    change_state(context, argc, argv, go_online);
+    return change_state(context, argc, argv, go_online);
 }
 
-void command_pd_offline(frame& context, int argc, const char* const* argv)
+int command_pd_offline(frame& context, int argc, const char* const* argv)
 {
-    change_state(context, argc, argv, go_offline);
+    return change_state(context, argc, argv, go_offline);
 }
 
-void command_pd_hot_spare(frame& context, int argc, const char* const* argv)
+int command_pd_hot_spare(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec grammar{hot_spare_keywords, accepts_pds | accepts_adapters | accepts_nochk};
-    if (!read_command_options(context, argc, argv, grammar, options)) return;
+    const option_grammar grammar{hot_spare_keywords, accepts_pds | accepts_adapters | accepts_nochk};
+    if (const outcome read = read_command_options(context, argc, argv, grammar, options); read != outcome::go_on)
+        return status_after(read);
 
     if (options.action == set_action) {
-        if (!confirmed(options, msg::confirm_generic)) return;
+        if (!confirmed(options, msg::confirm_generic)) return success_status;
     } else if (!options.nochk) {
-        if (!list_spares(options) || !confirmed(options, msg::confirm_remove_hot_spare)) return;
+        if (!list_spares(options) || !confirmed(options, msg::confirm_remove_hot_spare)) return success_status;
     }
-    if (!check_pds_present(options.adapters.ids, options.pds)) return;
+    if (!check_pds_present(options.adapters.ids, options.pds)) return success_status;
 
     static_cast<void>(for_each_pd(options.adapters.ids, options.pds, [&](int adapter, int hdd, std::uint8_t state) {
         return hot_spare_drive(options.action, adapter, hdd, state);
     }));
+    return success_status;
 }
 
 } // namespace cli
