@@ -10,9 +10,6 @@ namespace cli {
 
 namespace {
 
-// Level 1 over this many member drives or more is a spanned RAID 10.
-inline constexpr int raid10_min_drives = 4;
-
 struct stripe_row {
     std::uint32_t sectors; // 512-byte sectors
     std::string_view text;
@@ -23,20 +20,6 @@ constexpr stripe_row stripe_sizes[] = {
 };
 
 } // namespace
-
-std::optional<int> shown_raid_level(const zan::LogicalDriveInfo& info)
-{
-    switch (info.raid_level) {
-    case 0:
-        return 0;
-    case 1:
-        return info.member_count < raid10_min_drives ? 1 : 10;
-    case 5:
-        return 5;
-    default:
-        return std::nullopt;
-    }
-}
 
 std::optional<std::string_view> shown_stripe_size(std::uint32_t sectors)
 {

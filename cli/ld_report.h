@@ -7,13 +7,10 @@
 #include <string_view>
 
 #include "frame.h"
+#include "raid_level.h"
 #include "zandllctl.h"
 
 namespace cli {
-
-// The RAID level as shown: 0, 1, 5, or 10 for level 1 over four drives or
-// more. Nothing for a level the tool cannot show.
-[[nodiscard]] std::optional<int> shown_raid_level(const zan::LogicalDriveInfo& info);
 
 // The stripe size as shown ("None", "64kB" ... "512kB"); nothing for a size
 // the tool cannot show.

@@ -6,6 +6,7 @@
 #include "library_errors.h"
 #include "messages.h"
 #include "output.h"
+#include "raid_level.h"
 #include "record_text.h"
 #include "value_names.h"
 
@@ -16,11 +17,6 @@ namespace {
 // Drive classes whose assignment text is not a plain "-".
 inline constexpr std::uint8_t class_member_use = 0;
 inline constexpr std::uint8_t class_restore_candidate = 5;
-
-// Member roles that show in the assignment text.
-inline constexpr std::uint8_t role_data = 0;
-inline constexpr std::uint8_t role_group_hot_spare = 2;
-inline constexpr std::uint8_t role_spare_in_use = 3;
 
 } // namespace
 

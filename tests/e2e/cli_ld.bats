@@ -92,6 +92,28 @@ BLOCK
     [ "$output" = "$(printf 'Adapter 0 -- Virtual Drive Information:\n\n'; raid1_block; echo; raid5_block)" ]
 }
 
+@test "-LDInfo counts data drives and spares in use for RAID10, not group hot spares" {
+    machine <<'SCENARIO'
+[adapter 2]
+[drive 0]
+[drive 1]
+[drive 2]
+[drive 3]
+[drive 4]
+[drive 6]
+[drive 7]
+[logical 0]
+level = 1
+members = 0 1 6g 7g
+[logical 1]
+level = 1
+members = 2 3s 4g
+SCENARIO
+    run "$cli" -LDInfo -Lall -a0
+    [ "$status" -eq 0 ]
+    [ "$(grep -E '^(RAID Level|Number of Drives)' <<<"$output" | tr -s ' ' | paste -sd,)" = "RAID Level: RAID1,Number of Drives: 4,RAID Level: RAID1,Number of Drives: 3" ]
+}
+
 @test "-LDInfo shows RAID 1 over four drives as RAID10, one heading per adapter" {
     run "$cli" -LDInfo -Lall -aALL
     [ "$status" -eq 0 ]

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "cli_test_support.h"
 #include "frame.h"
@@ -189,6 +190,23 @@ TEST(CliLdReport, LevelsAndStripeSizes)
         info.raid_level = c.level;
         info.member_count = c.members;
         EXPECT_EQ(cli::shown_raid_level(info), c.shown) << int(c.level) << "/" << int(c.members);
+    }
+
+    // Level 1: only data drives and spares in use count towards RAID 10;
+    // group hot spares (role 2) stand outside, and the record holds twelve
+    // entries whatever its member count says.
+    const struct {
+        std::vector<std::uint8_t> roles;
+        std::uint8_t member_count;
+        int shown;
+    } mirrors[] = {{{0, 0, 2, 2}, 4, 1}, {{0, 0, 3, 2}, 4, 1}, {{0, 0, 0, 3, 2}, 5, 10},
+                   {{0, 0, 0, 0}, 3, 1}, {std::vector<std::uint8_t>(12, 0), 200, 10}};
+    for (const auto& c : mirrors) {
+        info = zan::LogicalDriveInfo{};
+        info.raid_level = 1;
+        info.member_count = c.member_count;
+        for (std::size_t i = 0; i < c.roles.size(); ++i) info.members[i].role = c.roles[i];
+        EXPECT_EQ(cli::shown_raid_level(info), c.shown) << c.roles.size() << "/" << int(c.member_count);
     }
 
     const struct {
