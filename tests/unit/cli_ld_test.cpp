@@ -23,7 +23,7 @@ cli::drive_list drives(std::initializer_list<int> listed)
     return list;
 }
 
-TEST(CliLdCreate, RaidSpecKeepsTheDriveOrder)
+TEST(CliLdCreate, RaidOptionKeepsTheDriveOrder)
 {
     int level = -1;
     cli::drive_list list{};

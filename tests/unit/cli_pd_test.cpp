@@ -144,34 +144,34 @@ protected:
 TEST_F(CliPdOnMachine, OptionGrammar)
 {
     static constexpr std::array<std::string_view, 3> delays = {"high", "middle", "low"};
-    const cli::option_grammar delay_spec{delays, cli::accepts_adapters | cli::accepts_nochk};
+    const cli::option_grammar delay_options{delays, cli::accepts_adapters | cli::accepts_nochk};
     cli::command_options options;
 
     // "-Low" is an action, not a logical-drive list; "-nochk" is optional.
-    EXPECT_EQ(read(delay_spec, {"-Low", "-a1,0"}, options), "");
+    EXPECT_EQ(read(delay_options, {"-Low", "-a1,0"}, options), "");
     EXPECT_EQ(options.action, 2);
     EXPECT_FALSE(options.nochk);
     EXPECT_EQ(options.adapters.ids, (cli::adapter_list{0, 1, 255, 255}));
-    EXPECT_EQ(read(delay_spec, {"-NOCHK", "-a0", "HIGH"}, options), "");
+    EXPECT_EQ(read(delay_options, {"-NOCHK", "-a0", "HIGH"}, options), "");
     EXPECT_EQ(options.action, 0);
     EXPECT_TRUE(options.nochk);
 
     // Two actions, a repeated option, an unknown one, a missing one: the
     // argument before the one examined, or the last one at the end.
-    EXPECT_EQ(read(delay_spec, {"-High", "-Low", "-a0"}, options), "Invalid input at or near token -High.\n");
-    EXPECT_EQ(read(delay_spec, {"-a0", "-nochk", "-nochk", "-High"}, options),
+    EXPECT_EQ(read(delay_options, {"-High", "-Low", "-a0"}, options), "Invalid input at or near token -High.\n");
+    EXPECT_EQ(read(delay_options, {"-a0", "-nochk", "-nochk", "-High"}, options),
               "Invalid input at or near token -nochk.\n");
-    EXPECT_EQ(read(delay_spec, {"-L0", "-High", "-a0"}, options), "Invalid input at or near token -cmd.\n");
-    EXPECT_EQ(read(delay_spec, {"-High", "-nochk"}, options), "Invalid input at or near token -nochk.\n");
-    EXPECT_EQ(read(delay_spec, {"-a0"}, options), "Invalid input at or near token -a0.\n");
-    EXPECT_EQ(read(delay_spec, {}, options), "Invalid input at or near token -cmd.\n");
+    EXPECT_EQ(read(delay_options, {"-L0", "-High", "-a0"}, options), "Invalid input at or near token -cmd.\n");
+    EXPECT_EQ(read(delay_options, {"-High", "-nochk"}, options), "Invalid input at or near token -nochk.\n");
+    EXPECT_EQ(read(delay_options, {"-a0"}, options), "Invalid input at or near token -a0.\n");
+    EXPECT_EQ(read(delay_options, {}, options), "Invalid input at or near token -cmd.\n");
 
     // Physical-drive lists are sorted.
-    const cli::option_grammar pd_spec{{}, cli::accepts_pds | cli::accepts_adapters};
-    EXPECT_EQ(read(pd_spec, {"-a0", "-PhysDrv[0:3,0:1]"}, options), "");
+    const cli::option_grammar drive_options{{}, cli::accepts_pds | cli::accepts_adapters};
+    EXPECT_EQ(read(drive_options, {"-a0", "-PhysDrv[0:3,0:1]"}, options), "");
     EXPECT_EQ(options.pds, (cli::drive_list{1, 3, 255, 255, 255, 255, 255, 255}));
-    EXPECT_EQ(read(pd_spec, {"-a0", "-PhysDrv[0:3]x"}, options), "Invalid input at or near token -a0.\n");
-    EXPECT_EQ(read(pd_spec, {"-a0", "-PhysDrv[0:1]", "-nochk"}, options),
+    EXPECT_EQ(read(drive_options, {"-a0", "-PhysDrv[0:3]x"}, options), "Invalid input at or near token -a0.\n");
+    EXPECT_EQ(read(drive_options, {"-a0", "-PhysDrv[0:1]", "-nochk"}, options),
               "Invalid input at or near token -PhysDrv[0:1].\n");
 }
 
