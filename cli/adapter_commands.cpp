@@ -37,10 +37,8 @@ outcome report_adapter(frame& context, int adapter)
 {
     zan::ContInfo info;
     zan::ContPara para;
-    if (!getContInfo(adapter, &info) || !getContPara(adapter, &para)) {
-        report_library_error(adapter);
+    if (!call_library(adapter, getContInfo, adapter, &info) || !call_library(adapter, getContPara, adapter, &para))
         return outcome::stop;
-    }
 
     adapter_report_names names{};
     const outcome named =
@@ -70,10 +68,7 @@ bool auto_rebuild_target(int action, const ld_target& target)
 {
     if (action == display_action) {
         zan::LogicalDriveInfo info;
-        if (!getLogicalDriveInfo(target.adapter, target.ld, &info)) {
-            report_library_error(target.adapter);
-            return false;
-        }
+        if (!call_library(target.adapter, getLogicalDriveInfo, target.adapter, target.ld, &info)) return false;
         if (info.auto_rebuild == auto_rebuild_enabled_byte) {
             say_auto_rebuild(target.adapter, target.ld, msg::auto_rebuild_enabled);
         } else if (info.auto_rebuild == auto_rebuild_disabled_byte) {
@@ -83,10 +78,8 @@ bool auto_rebuild_target(int action, const ld_target& target)
     }
 
     const bool enable = action == enable_action;
-    if (!setAutoRebuild(target.adapter, target.ld, enable ? auto_rebuild_on : auto_rebuild_off)) {
-        report_library_error(target.adapter);
+    if (!call_library(target.adapter, setAutoRebuild, target.adapter, target.ld, enable ? auto_rebuild_on : auto_rebuild_off))
         return false;
-    }
     say_auto_rebuild(target.adapter, target.ld, enable ? msg::auto_rebuild_enabled : msg::auto_rebuild_disabled);
     return true;
 }
@@ -138,10 +131,7 @@ int command_adapter_patrol_delay(frame& context, int argc, const char* const* ar
     const int weeks = *patrol_delay_weeks(static_cast<unsigned>(code));
     for (const std::uint8_t adapter : options.adapters.ids) {
         if (adapter == unused_entry) continue;
-        if (!setHDDintv(adapter, code)) {
-            report_library_error(adapter);
-            return success_status;
-        }
+        if (!call_library(adapter, setHDDintv, adapter, code)) return success_status;
         sayf(msg::patrol_delay_set, adapter, weeks);
     }
     return success_status;

@@ -83,6 +83,14 @@ outcome read_command_options(frame& context, int argc, const char* const* argv, 
     return outcome::go_on;
 }
 
+outcome read_ld_target_options(frame& context, int argc, const char* const* argv, const option_grammar& grammar,
+                               command_options& options, std::vector<ld_target>& targets)
+{
+    const outcome read = read_command_options(context, argc, argv, grammar, options);
+    if (read != outcome::go_on) return read;
+    return resolve_ld_targets(context, options.adapters, options.lds, targets);
+}
+
 bool confirmed(const command_options& options, std::string_view question)
 {
     return options.nochk || confirm(question) == answer::yes;

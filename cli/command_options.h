@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "frame.h"
+#include "ld_targets.h"
 #include "selection.h"
 
 namespace cli {
@@ -50,6 +52,11 @@ struct command_options {
 // required option. Named adapters that do not exist end the run.
 outcome read_command_options(frame& context, int argc, const char* const* argv, const option_grammar& grammar,
                              command_options& options);
+
+// read_command_options, then the logical-drive targets the selections name
+// (resolve_ld_targets).
+outcome read_ld_target_options(frame& context, int argc, const char* const* argv, const option_grammar& grammar,
+                               command_options& options, std::vector<ld_target>& targets);
 
 // True when the command may act: "nochk" was given or `question` is
 // answered yes.

@@ -37,9 +37,7 @@ int end_run(frame& context, int status)
 
 bool finish_library(std::optional<int> adapter)
 {
-    if (finContData()) return true;
-    report_library_error(adapter);
-    return false;
+    return call_library(adapter, finContData);
 }
 
 outcome fatal_end(frame& context, std::string_view message, std::optional<int> adapter)

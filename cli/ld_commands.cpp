@@ -62,10 +62,7 @@ const char* read_policy_word(std::uint8_t no_read_ahead)
 // when the library refuses.
 bool set_cache(zan::BOOL32(ZANAPI* setter)(int, int, int), const char* message, const ld_target& target, bool enable)
 {
-    if (!setter(target.adapter, target.ld, enable ? 1 : 0)) {
-        report_library_error(target.adapter);
-        return false;
-    }
+    if (!call_library(target.adapter, setter, target.adapter, target.ld, enable ? 1 : 0)) return false;
     sayf(message, target.adapter, target.ld, enable ? msg::cache_enabled : msg::cache_disabled);
     return true;
 }
@@ -94,12 +91,10 @@ outcome print_adapter_drives(frame& context, int adapter)
 int command_ld_info(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    if (const outcome read = read_command_options(context, argc, argv, info_options, options); read != outcome::go_on)
-        return status_after(read);
     std::vector<ld_target> targets;
-    if (const outcome resolved = resolve_ld_targets(context, options.adapters, options.lds, targets);
-        resolved != outcome::go_on)
-        return status_after(resolved);
+    if (const outcome read = read_ld_target_options(context, argc, argv, info_options, options, targets);
+        read != outcome::go_on)
+        return status_after(read);
 
     int heading_shown_for = -1;
     for (const ld_target& target : targets) {
@@ -157,20 +152,14 @@ int command_ld_set_prop(frame& context, int argc, const char* const* argv)
 int command_ld_get_prop(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    if (const outcome read = read_command_options(context, argc, argv, get_prop_options, options);
+    std::vector<ld_target> targets;
+    if (const outcome read = read_ld_target_options(context, argc, argv, get_prop_options, options, targets);
         read != outcome::go_on)
         return status_after(read);
-    std::vector<ld_target> targets;
-    if (const outcome resolved = resolve_ld_targets(context, options.adapters, options.lds, targets);
-        resolved != outcome::go_on)
-        return status_after(resolved);
 
     for (const ld_target& target : targets) {
         zan::LogicalDriveInfo info;
-        if (!getLogicalDriveInfo(target.adapter, target.ld, &info)) {
-            report_library_error(target.adapter);
-            return success_status;
-        }
+        if (!call_library(target.adapter, getLogicalDriveInfo, target.adapter, target.ld, &info)) return success_status;
         const char* write = write_policy_word(info.write_cache);
         const char* read = read_policy_word(info.read_cache);
         if (write == nullptr || read == nullptr) {

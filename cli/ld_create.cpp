@@ -103,10 +103,7 @@ bool drive_classes_fit(int adapter, const std::vector<std::uint8_t>& drives)
 {
     for (const std::uint8_t drive : drives) {
         zan::PhysicalDriveInfo info;
-        if (!getPhysicalDriveInfo(adapter, drive, &info)) {
-            report_library_error(adapter);
-            return false;
-        }
+        if (!call_library(adapter, getPhysicalDriveInfo, adapter, drive, &info)) return false;
         if (!class_may_join(info.drive_class)) {
             sayf(msg::adapter_cannot_execute, adapter);
             return false;
@@ -137,10 +134,7 @@ void create(const create_options& options, int ld)
     const zan::CreateLDRecord record = create_record({options.adapter, ld, options.level, options.drives,
                                                       options.caches.write_back.value_or(false),
                                                       options.caches.read_ahead.value_or(true)});
-    if (!createLD(&record)) {
-        report_library_error(options.adapter);
-        return;
-    }
+    if (!call_library(options.adapter, createLD, &record)) return;
     sayf(msg::created_virtual_drive, options.adapter, ld);
 }
 

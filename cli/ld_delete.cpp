@@ -78,10 +78,7 @@ int command_delete_ld(frame& context, int argc, const char* const* argv)
             sayf(msg::cannot_delete_with_letters, target.adapter, target.ld);
             continue;
         }
-        if (!deleteLD(target.adapter, target.ld)) {
-            report_library_error(target.adapter);
-            return success_status;
-        }
+        if (!call_library(target.adapter, deleteLD, target.adapter, target.ld)) return success_status;
         sayf(msg::deleted_virtual_drive, target.adapter, target.ld);
     }
     return success_status;

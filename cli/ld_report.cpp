@@ -70,10 +70,7 @@ outcome ld_block(frame& context, int adapter, int ld, const zan::LogicalDriveInf
 outcome print_ld_block(frame& context, int adapter, int ld)
 {
     zan::LogicalDriveInfo info;
-    if (!getLogicalDriveInfo(adapter, ld, &info)) {
-        report_library_error(adapter);
-        return outcome::stop;
-    }
+    if (!call_library(adapter, getLogicalDriveInfo, adapter, ld, &info)) return outcome::stop;
     zan::RaidStatus status;
     if (!read_raid_status(adapter, status)) return outcome::stop;
     std::string block;

@@ -8,9 +8,7 @@ namespace cli {
 
 bool read_raid_status(int adapter, zan::RaidStatus& status)
 {
-    if (getRaidStatus(adapter, &status)) return true;
-    report_library_error(adapter);
-    return false;
+    return call_library(adapter, getRaidStatus, adapter, &status);
 }
 
 int count_logical_drives(const zan::RaidStatus& status)

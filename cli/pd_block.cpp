@@ -86,16 +86,11 @@ outcome say_pd_block(frame& context, pd_block_form form, int adapter, int hdd, c
 outcome show_pd_block(frame& context, pd_block_form form, int adapter, int hdd, std::uint8_t state)
 {
     zan::PhysicalDriveInfo drive;
-    if (!getPhysicalDriveInfo(adapter, hdd, &drive)) {
-        report_library_error(adapter);
-        return outcome::stop;
-    }
+    if (!call_library(adapter, getPhysicalDriveInfo, adapter, hdd, &drive)) return outcome::stop;
 
     zan::LogicalDriveInfo ld;
-    if (is_member_in_use(drive) && !getLogicalDriveInfo(adapter, drive.group, &ld)) {
-        report_library_error(adapter);
+    if (is_member_in_use(drive) && !call_library(adapter, getLogicalDriveInfo, adapter, drive.group, &ld))
         return outcome::stop;
-    }
     return say_pd_block(context, form, adapter, hdd, drive, state, drive_assignment(drive, hdd, &ld));
 }
 

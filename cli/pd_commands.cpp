@@ -137,10 +137,7 @@ int command_pd_locate(frame& context, int argc, const char* const* argv)
         if (adapter == unused_entry) continue;
         for (const std::uint8_t hdd : options.pds) {
             if (hdd == unused_entry) continue;
-            if (!setHDDLocateLED(adapter, hdd, mode.led)) {
-                report_library_error(adapter);
-                return success_status;
-            }
+            if (!call_library(adapter, setHDDLocateLED, adapter, hdd, mode.led)) return success_status;
             sayf(mode.message, hdd, adapter);
         }
     }

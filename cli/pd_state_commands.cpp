@@ -59,9 +59,7 @@ void say_listing(int adapter, int hdd, bool present, bool candidate)
 
 bool read_pd_info(int adapter, int hdd, zan::PhysicalDriveInfo& drive)
 {
-    if (getPhysicalDriveInfo(adapter, hdd, &drive)) return true;
-    report_library_error(adapter);
-    return false;
+    return call_library(adapter, getPhysicalDriveInfo, adapter, hdd, &drive);
 }
 
 int change_state(frame& context, int argc, const char* const* argv, const state_change& change)
@@ -86,10 +84,7 @@ int change_state(frame& context, int argc, const char* const* argv, const state_
             say_already(adapter, hdd);
             return true;
         }
-        if (!change.apply(adapter, hdd)) {
-            report_library_error(adapter);
-            return false;
-        }
+        if (!call_library(adapter, change.apply, adapter, hdd)) return false;
         sayf(change.done, hdd, adapter);
         return true;
     }));
@@ -107,8 +102,7 @@ bool hot_spare_drive(int action, int adapter, int hdd, std::uint8_t state)
             sayf(msg::pd_not_good, adapter, hdd);
         } else if (is_spare(drive)) {
             say_already(adapter, hdd);
-        } else if (!createGHS(adapter, hdd)) {
-            report_library_error(adapter);
+        } else if (!call_library(adapter, createGHS, adapter, hdd)) {
             return false;
         } else {
             sayf(msg::hot_spare_set, adapter, hdd);
@@ -118,8 +112,7 @@ bool hot_spare_drive(int action, int adapter, int hdd, std::uint8_t state)
 
     if (!is_spare(drive)) {
         say_already(adapter, hdd);
-    } else if (!deleteGHS(adapter, hdd)) {
-        report_library_error(adapter);
+    } else if (!call_library(adapter, deleteGHS, adapter, hdd)) {
         return false;
     } else {
         sayf(msg::hot_spare_removed, adapter, hdd);

@@ -115,10 +115,7 @@ int command_prevent_limit_info(frame& context, int argc, const char* const* argv
     for (const std::uint8_t adapter : options.adapters.ids) {
         if (adapter == unused_entry) continue;
         zan::GListInfo info;
-        if (!getGListInfo(adapter, &info)) {
-            report_library_error(adapter);
-            return success_status;
-        }
+        if (!call_library(adapter, getGListInfo, adapter, &info)) return success_status;
         const auto fields = limit_fields(info);
         sayf(msg::prevent_limits, adapter, static_cast<int>(fields[limit_prevent]->get()),
              static_cast<int>(fields[limit_one_month]->get()), static_cast<int>(fields[limit_half_year]->get()),
@@ -142,15 +139,9 @@ int command_prevent_limit_set(frame& context, int argc, const char* const* argv)
     for (const std::uint8_t adapter : request.adapters.ids) {
         if (adapter == unused_entry) continue;
         zan::GListInfo info;
-        if (!getGListInfo(adapter, &info)) {
-            report_library_error(adapter);
-            return success_status;
-        }
+        if (!call_library(adapter, getGListInfo, adapter, &info)) return success_status;
         const zan::GListInfo next = apply_limits(info, request.values);
-        if (!setGListInfo(adapter, &next)) {
-            report_library_error(adapter);
-            return success_status;
-        }
+        if (!call_library(adapter, setGListInfo, adapter, &next)) return success_status;
         for (int limit = 0; limit < limit_count; ++limit)
             if (request.values[limit]) sayf(limit_keywords[limit].set_message, adapter, *request.values[limit]);
     }

@@ -35,17 +35,10 @@ struct rebuild_view {
 bool read_rebuild_view(int adapter, int hdd, rebuild_view& view)
 {
     zan::PhysicalDriveInfo drive;
-    if (!getPhysicalDriveInfo(adapter, hdd, &drive)) {
-        report_library_error(adapter);
-        return false;
-    }
+    if (!call_library(adapter, getPhysicalDriveInfo, adapter, hdd, &drive)) return false;
     view.member = drive.drive_class == class_member_use;
     view.group = drive.group;
-    if (view.member && !getLogicalDriveInfo(adapter, drive.group, &view.ld)) {
-        report_library_error(adapter);
-        return false;
-    }
-    return true;
+    return !view.member || call_library(adapter, getLogicalDriveInfo, adapter, drive.group, &view.ld);
 }
 
 bool is_rebuilding(const rebuild_view& view)
@@ -105,10 +98,7 @@ void start_rebuilds(const command_options& options)
             sayf(refusal, adapter, hdd);
             return true;
         }
-        if (!start_Rebuild(adapter, view.group)) {
-            report_library_error(adapter);
-            return false;
-        }
+        if (!call_library(adapter, start_Rebuild, adapter, view.group)) return false;
         sayf(msg::rebuild_started, hdd, adapter);
         return true;
     }));
@@ -261,10 +251,7 @@ int command_pd_rebuild_priority(frame& context, int argc, const char* const* arg
     if (!nochk && confirm(msg::confirm_generic) != answer::yes) return success_status;
     for (const std::uint8_t adapter : adapters.ids) {
         if (adapter == unused_entry) continue;
-        if (!state->set(adapter, priority->value)) {
-            report_library_error(adapter);
-            return success_status;
-        }
+        if (!call_library(adapter, state->set, adapter, priority->value)) return success_status;
         sayf(msg::rebuild_priority_set, adapter, state->word, priority->word);
     }
     return success_status;

@@ -58,9 +58,7 @@ struct restore_options {
 
 bool read_restore_status(int adapter, zan::RestoreStatus& status)
 {
-    if (getRestoreLDsts(adapter, &status)) return true;
-    report_library_error(adapter);
-    return false;
+    return call_library(adapter, getRestoreLDsts, adapter, &status);
 }
 
 // Recognises one option of -LDRstr; `stop` when it is invalid input.
@@ -162,10 +160,7 @@ outcome print_candidate_members(frame& context, int adapter, const zan::LogicalD
         const zan::MemberEntry* member = find_member(candidate, hdd);
         if (member == nullptr) continue;
         zan::PhysicalDriveInfo drive;
-        if (!getPhysicalDriveInfo(adapter, hdd, &drive)) {
-            report_library_error(adapter);
-            return outcome::stop;
-        }
+        if (!call_library(adapter, getPhysicalDriveInfo, adapter, hdd, &drive)) return outcome::stop;
         const outcome shown = say_pd_block(context, pd_block_form::pd_information, adapter, hdd, drive,
                                            member->drive_state, drive_assignment(drive, hdd, &candidate));
         if (shown != outcome::go_on) return shown;
@@ -178,26 +173,17 @@ outcome print_candidate_members(frame& context, int adapter, const zan::LogicalD
 bool collect_bad_spots(int adapter, int ld, const zan::RaidStatus& status, std::vector<std::uint32_t>& list)
 {
     zan::LogicalDriveInfo info;
-    if (!getLogicalDriveInfo(adapter, ld, &info)) {
-        report_library_error(adapter);
-        return false;
-    }
+    if (!call_library(adapter, getLogicalDriveInfo, adapter, ld, &info)) return false;
     const int entries = std::min<int>(info.member_count, zan::MAX_HDDS);
     for (int i = 0; i < entries; ++i) {
         const int hdd = info.members[i].hdd;
         // A member that is missing has no list; asking for it would only fail.
         if (hdd >= zan::MAX_HDDS || status.hdd_state[hdd] == zan::ABSENT) continue;
         zan::PhysicalDriveInfo drive;
-        if (!getPhysicalDriveInfo(adapter, hdd, &drive)) {
-            report_library_error(adapter);
-            return false;
-        }
+        if (!call_library(adapter, getPhysicalDriveInfo, adapter, hdd, &drive)) return false;
         if (drive.group != ld) continue;
         zan::BadspotInfo spots;
-        if (!getBadspotInfo(adapter, hdd, &spots)) {
-            report_library_error(adapter);
-            return false;
-        }
+        if (!call_library(adapter, getBadspotInfo, adapter, hdd, &spots)) return false;
         merge_bad_spots(list, spots);
     }
     return true;
@@ -305,10 +291,7 @@ int command_restore_info(frame& context, int argc, const char* const* argv)
         return success_status;
     }
     zan::LogicalDriveInfo candidate;
-    if (!getRestoreLDInfo(adapter, ld, &candidate)) {
-        report_library_error(adapter);
-        return success_status;
-    }
+    if (!call_library(adapter, getRestoreLDInfo, adapter, ld, &candidate)) return success_status;
     if (const outcome shown = print_candidate_block(context, adapter, ld, candidate); shown != outcome::go_on)
         return status_after(shown);
     return status_after(print_candidate_members(context, adapter, candidate));
@@ -352,18 +335,12 @@ int command_restore(frame& context, int argc, const char* const* argv)
     }
 
     zan::LogicalDriveInfo candidate;
-    if (!getRestoreLDInfo(adapter, source, &candidate)) {
-        report_library_error(adapter);
-        return success_status;
-    }
+    if (!call_library(adapter, getRestoreLDInfo, adapter, source, &candidate)) return success_status;
     zan::RestoreLDRecord request =
         options.restore
             ? restore_request(adapter, source, destination, candidate, options.write_cache, options.read_cache)
             : delete_request(adapter, source);
-    if (!configRestoreLD(&request)) {
-        report_library_error(adapter);
-        return success_status;
-    }
+    if (!call_library(adapter, configRestoreLD, &request)) return success_status;
     sayf(options.restore ? msg::restored_virtual_drive : msg::deleted_virtual_drive, adapter, source);
     return success_status;
 }
@@ -371,13 +348,10 @@ int command_restore(frame& context, int argc, const char* const* argv)
 int command_bad_spots(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    if (const outcome read = read_command_options(context, argc, argv, bad_spot_options, options);
+    std::vector<ld_target> targets;
+    if (const outcome read = read_ld_target_options(context, argc, argv, bad_spot_options, options, targets);
         read != outcome::go_on)
         return status_after(read);
-    std::vector<ld_target> targets;
-    if (const outcome resolved = resolve_ld_targets(context, options.adapters, options.lds, targets);
-        resolved != outcome::go_on)
-        return status_after(resolved);
 
     int shown_adapter = -1;
     zan::RaidStatus status;

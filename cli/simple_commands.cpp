@@ -14,10 +14,7 @@ int command_adapter_count(frame&, int argc, const char* const* argv)
 {
     if (!no_options(argc, argv)) return success_status;
     std::uint8_t count = 0;
-    if (!getContNum(&count)) {
-        report_library_error(std::nullopt);
-        return success_status;
-    }
+    if (!call_library(std::nullopt, getContNum, &count)) return success_status;
     sayf(msg::adapter_count, count);
     return success_status;
 }

@@ -63,9 +63,7 @@ struct ld_survey {
 
 bool read_ld_info(int adapter, int ld, zan::LogicalDriveInfo& info)
 {
-    if (getLogicalDriveInfo(adapter, ld, &info)) return true;
-    report_library_error(adapter);
-    return false;
+    return call_library(adapter, getLogicalDriveInfo, adapter, ld, &info);
 }
 
 bool take_survey(const ld_task& task, const std::vector<ld_target>& targets, ld_survey& survey)
@@ -113,7 +111,7 @@ void start_tasks(const ld_task& task, const ld_survey& survey)
             if (!quiet) sayf(refusal, target.adapter, target.ld);
             continue;
         }
-        if (!task.start(target.adapter, target.ld)) return report_library_error(target.adapter);
+        if (!call_library(target.adapter, task.start, target.adapter, target.ld)) return;
         sayf(task.started, target.ld, target.adapter);
     }
 }
@@ -126,7 +124,7 @@ void abort_tasks(const ld_task& task, const ld_survey& survey)
             if (!quiet) sayf(task.already_ended, target.adapter, target.ld);
             continue;
         }
-        if (!task.stop(target.adapter, target.ld)) return report_library_error(target.adapter);
+        if (!call_library(target.adapter, task.stop, target.adapter, target.ld)) return;
         sayf(task.aborted, target.ld, target.adapter);
     }
 }
@@ -174,12 +172,10 @@ void display_progress(const ld_task& task, const ld_survey& survey)
 int run_ld_task(frame& context, int argc, const char* const* argv, const ld_task& task)
 {
     command_options options;
-    if (const outcome read = read_command_options(context, argc, argv, task_options, options); read != outcome::go_on)
-        return status_after(read);
     std::vector<ld_target> targets;
-    if (const outcome resolved = resolve_ld_targets(context, options.adapters, options.lds, targets);
-        resolved != outcome::go_on)
-        return status_after(resolved);
+    if (const outcome read = read_ld_target_options(context, argc, argv, task_options, options, targets);
+        read != outcome::go_on)
+        return status_after(read);
     ld_survey survey;
     survey.all_lds = options.lds.all;
     if (!take_survey(task, targets, survey)) return success_status;

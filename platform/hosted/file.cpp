@@ -38,6 +38,20 @@ bool adopt_exclusive(hosted::unique_fd fd, void*& handle)
     return true;
 }
 
+// The status of the file behind an open handle.
+bool stat_open(void* handle, struct stat& info)
+{
+    if (handle == nullptr) {
+        set_last_error(ERR_INVALID_HANDLE);
+        return false;
+    }
+    if (::fstat(descriptor(handle), &info) != 0) {
+        hosted::set_last_error_from_errno();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 file::~file()
@@ -126,30 +140,16 @@ bool file::open_existing_read_exclusive(const char* path)
 
 bool file::kind(file_kind& kind) const
 {
-    if (handle_ == nullptr) {
-        set_last_error(ERR_INVALID_HANDLE);
-        return false;
-    }
     struct stat info {};
-    if (::fstat(descriptor(handle_), &info) != 0) {
-        hosted::set_last_error_from_errno();
-        return false;
-    }
+    if (!stat_open(handle_, info)) return false;
     kind = S_ISREG(info.st_mode) ? file_kind::disk : file_kind::other;
     return true;
 }
 
 bool file::size(std::uint64_t& bytes) const
 {
-    if (handle_ == nullptr) {
-        set_last_error(ERR_INVALID_HANDLE);
-        return false;
-    }
     struct stat info {};
-    if (::fstat(descriptor(handle_), &info) != 0) {
-        hosted::set_last_error_from_errno();
-        return false;
-    }
+    if (!stat_open(handle_, info)) return false;
     bytes = static_cast<std::uint64_t>(info.st_size);
     return true;
 }

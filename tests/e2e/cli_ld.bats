@@ -93,22 +93,12 @@ BLOCK
 }
 
 @test "-LDInfo counts data drives and spares in use for RAID10, not group hot spares" {
-    machine <<'SCENARIO'
-[adapter 2]
-[drive 0]
-[drive 1]
-[drive 2]
-[drive 3]
-[drive 4]
-[drive 6]
-[drive 7]
-[logical 0]
-level = 1
-members = 0 1 6g 7g
-[logical 1]
-level = 1
-members = 2 3s 4g
-SCENARIO
+    {
+        echo "[adapter 2]"
+        for drive in 0 1 2 3 4 6 7; do echo "[drive $drive]"; done
+        printf '[logical 0]\nlevel = 1\nmembers = 0 1 6g 7g\n'
+        printf '[logical 1]\nlevel = 1\nmembers = 2 3s 4g\n'
+    } | machine
     run "$cli" -LDInfo -Lall -a0
     [ "$status" -eq 0 ]
     [ "$(grep -E '^(RAID Level|Number of Drives)' <<<"$output" | tr -s ' ' | paste -sd,)" = "RAID Level: RAID1,Number of Drives: 4,RAID Level: RAID1,Number of Drives: 3" ]
