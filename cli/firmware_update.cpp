@@ -83,7 +83,7 @@ outcome read_flash_options(frame& context, int argc, const char* const* argv, fl
     return outcome::stop;
 }
 
-// The Windows error a failure ends the process with; a failure that left no
+// The Windows error a failure ends the run with; a failure that left no
 // error of its own still must not end with status 0.
 std::uint32_t failure_status(std::uint32_t windows_error)
 {

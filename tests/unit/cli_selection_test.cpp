@@ -1,5 +1,5 @@
 // zancli's adapter selection, selection matrix and logical-drive targets on
-// simulated machines, including the selections that end the process.
+// simulated machines, including the selections that end the run.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -118,7 +118,7 @@ TEST_F(CliSelection, AllAdaptersWithoutAnyEndsTheRunLeavingTheLibrary)
     EXPECT_EQ(cli::parse_adapter_selection(context_, "aall", selection), cli::outcome::fatal);
     EXPECT_EQ(out.text(), "Fatal error - There is no Adapter.\n");
     EXPECT_FALSE(context_.library_pending);
-    EXPECT_TRUE(finContData()); // still open: this end leaves it to the process
+    EXPECT_TRUE(finContData()); // still open: this end leaves the library as it is
     ASSERT_TRUE(initContData(0));
 }
 
