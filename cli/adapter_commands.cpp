@@ -31,29 +31,30 @@ inline constexpr std::uint8_t auto_rebuild_disabled_byte = 1;
 // -AdpPRSetDelay keywords; the delay code is the keyword's index plus one.
 constexpr std::array<std::string_view, 3> patrol_delay_keywords = {"high", "middle", "low"};
 
-// Prints the report of one adapter. False when the command ends here: a
+// Prints the report of one adapter. `stop` when the command ends here: a
 // read failed (error reported) or a code cannot be shown.
-bool report_adapter(frame& context, int adapter)
+outcome report_adapter(frame& context, int adapter)
 {
     zan::ContInfo info;
     zan::ContPara para;
-    if (!getContInfo(adapter, &info) || !getContPara(adapter, &para)) {
-        report_library_error(adapter);
-        return false;
-    }
+    if (!call_library(adapter, getContInfo, adapter, &info) || !call_library(adapter, getContPara, adapter, &para))
+        return outcome::stop;
 
     adapter_report_names names{};
-    names.priority_idle = value_name(context, kind_rebuild_priority, info.rebuild_priority_idle.get(), adapter);
-    names.priority_busy = value_name(context, kind_rebuild_priority, info.rebuild_priority_busy.get(), adapter);
+    const outcome named =
+        name_values(context, adapter,
+                    {{kind_rebuild_priority, info.rebuild_priority_idle.get(), &names.priority_idle},
+                     {kind_rebuild_priority, info.rebuild_priority_busy.get(), &names.priority_busy}});
+    if (named != outcome::go_on) return named;
     const std::optional<int> weeks = patrol_delay_weeks(info.patrol_read_delay.get());
     names.bank = find_flash_bank(para.flash_rom_state);
     if (!weeks || names.bank == nullptr) {
         sayf(msg::information_abnormal, adapter);
-        return false;
+        return outcome::stop;
     }
     names.patrol_weeks = *weeks;
     say(format_adapter_report(adapter, info, para, names));
-    return true;
+    return outcome::go_on;
 }
 
 void say_auto_rebuild(int adapter, int ld, const char* setting)
@@ -67,10 +68,7 @@ bool auto_rebuild_target(int action, const ld_target& target)
 {
     if (action == display_action) {
         zan::LogicalDriveInfo info;
-        if (!getLogicalDriveInfo(target.adapter, target.ld, &info)) {
-            report_library_error(target.adapter);
-            return false;
-        }
+        if (!call_library(target.adapter, getLogicalDriveInfo, target.adapter, target.ld, &info)) return false;
         if (info.auto_rebuild == auto_rebuild_enabled_byte) {
             say_auto_rebuild(target.adapter, target.ld, msg::auto_rebuild_enabled);
         } else if (info.auto_rebuild == auto_rebuild_disabled_byte) {
@@ -80,57 +78,63 @@ bool auto_rebuild_target(int action, const ld_target& target)
     }
 
     const bool enable = action == enable_action;
-    if (!setAutoRebuild(target.adapter, target.ld, enable ? auto_rebuild_on : auto_rebuild_off)) {
-        report_library_error(target.adapter);
+    if (!call_library(target.adapter, setAutoRebuild, target.adapter, target.ld, enable ? auto_rebuild_on : auto_rebuild_off))
         return false;
-    }
     say_auto_rebuild(target.adapter, target.ld, enable ? msg::auto_rebuild_enabled : msg::auto_rebuild_disabled);
     return true;
 }
 
 } // namespace
 
-void command_adapter_all_info(frame& context, int argc, const char* const* argv)
+int command_adapter_all_info(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec grammar{{}, accepts_adapters, rejection_target::command};
-    if (!read_command_options(context, argc, argv, grammar, options)) return;
+    const option_grammar grammar{{}, accepts_adapters, rejection_target::command};
+    if (const outcome read = read_command_options(context, argc, argv, grammar, options); read != outcome::go_on)
+        return status_after(read);
 
-    for (const std::uint8_t adapter : options.adapters.ids)
-        if (adapter != unused_entry && !report_adapter(context, adapter)) return;
+    for (const std::uint8_t adapter : options.adapters.ids) {
+        if (adapter == unused_entry) continue;
+        if (const outcome reported = report_adapter(context, adapter); reported != outcome::go_on)
+            return status_after(reported);
+    }
+    return success_status;
 }
 
-void command_adapter_auto_rebuild(frame& context, int argc, const char* const* argv)
+int command_adapter_auto_rebuild(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec grammar{auto_rebuild_keywords, accepts_lds | accepts_adapters | accepts_nochk};
-    if (!read_command_options(context, argc, argv, grammar, options)) return;
-    if (!confirmed(options, msg::confirm_generic)) return;
+    const option_grammar grammar{auto_rebuild_keywords, accepts_lds | accepts_adapters | accepts_nochk};
+    if (const outcome read = read_command_options(context, argc, argv, grammar, options); read != outcome::go_on)
+        return status_after(read);
+    if (!confirmed(options, msg::confirm_generic)) return success_status;
 
     std::vector<ld_target> targets;
-    if (!resolve_ld_targets(context, options.adapters, options.lds, targets)) return;
+    if (const outcome resolved = resolve_ld_targets(context, options.adapters, options.lds, targets);
+        resolved != outcome::go_on)
+        return status_after(resolved);
     for (const ld_target& target : targets)
-        if (!auto_rebuild_target(options.action, target)) return;
+        if (!auto_rebuild_target(options.action, target)) return success_status;
+    return success_status;
 }
 
-void command_adapter_patrol_delay(frame& context, int argc, const char* const* argv)
+int command_adapter_patrol_delay(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec grammar{patrol_delay_keywords, accepts_adapters | accepts_nochk};
-    if (!read_command_options(context, argc, argv, grammar, options)) return;
-    if (!confirmed(options, msg::confirm_generic)) return;
+    const option_grammar grammar{patrol_delay_keywords, accepts_adapters | accepts_nochk};
+    if (const outcome read = read_command_options(context, argc, argv, grammar, options); read != outcome::go_on)
+        return status_after(read);
+    if (!confirmed(options, msg::confirm_generic)) return success_status;
 
     // The keywords stand for the codes 1 to 3, which all have their weeks.
     const int code = options.action + 1;
     const int weeks = *patrol_delay_weeks(static_cast<unsigned>(code));
     for (const std::uint8_t adapter : options.adapters.ids) {
         if (adapter == unused_entry) continue;
-        if (!setHDDintv(adapter, code)) {
-            report_library_error(adapter);
-            return;
-        }
+        if (!call_library(adapter, setHDDintv, adapter, code)) return success_status;
         sayf(msg::patrol_delay_set, adapter, weeks);
     }
+    return success_status;
 }
 
 } // namespace cli

@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "frame.h"
+#include "ld_targets.h"
 #include "selection.h"
 
 namespace cli {
@@ -30,7 +32,7 @@ enum class rejection_target {
     first_option, // always the first option argument (the command when there is none)
 };
 
-struct option_spec {
+struct option_grammar {
     std::span<const std::string_view> actions; // exact keywords; one of them is required when not empty
     std::uint32_t accepted;                    // accepted_option bits
     rejection_target naming = rejection_target::preceding;
@@ -45,11 +47,16 @@ struct command_options {
 };
 
 // Reads the options from the third argument on: the action keywords first,
-// then the selections, then "nochk". False (invalid input printed) for an
+// then the selections, then "nochk". `stop` (invalid input printed) for an
 // unknown or repeated option, a second action, a bad selection or a missing
-// required option. Named adapters that do not exist end the process.
-[[nodiscard]] bool read_command_options(frame& context, int argc, const char* const* argv, const option_spec& grammar,
-                                        command_options& options);
+// required option. Named adapters that do not exist end the run.
+outcome read_command_options(frame& context, int argc, const char* const* argv, const option_grammar& grammar,
+                             command_options& options);
+
+// read_command_options, then the logical-drive targets the selections name
+// (resolve_ld_targets).
+outcome read_ld_target_options(frame& context, int argc, const char* const* argv, const option_grammar& grammar,
+                               command_options& options, std::vector<ld_target>& targets);
 
 // True when the command may act: "nochk" was given or `question` is
 // answered yes.

@@ -1,15 +1,12 @@
 // -AdpFwFlash: writes a firmware image file into the flash ROM of the listed
 // adapters. The image is checked, compared with the adapter's revision,
 // shown and confirmed, then sent in pieces as WRITE BUFFER requests straight
-// to the adapter's port while a progress bar follows. Every failure ends the
-// process at once with a Windows error code as its status.
+// to the port of the adapter whose information was checked and shown, while a
+// progress bar follows. Every failure ends the run at once with a Windows
+// error code as its status.
 #include "firmware_update.h"
 
-#include <algorithm>
 #include <cctype>
-#include <memory>
-#include <new>
-#include <span>
 #include <string_view>
 
 #include <plat/error.h>
@@ -17,17 +14,16 @@
 
 #include "commands.h"
 #include "display_console.h"
-#include "exchange.h"
+#include "firmware_download.h"
 #include "firmware_image.h"
-#include "firmware_ports.h"
 #include "ld_options.h"
 #include "library_errors.h"
 #include "messages.h"
 #include "options.h"
 #include "output.h"
 #include "progress_bar.h"
+#include "record_text.h"
 #include "zandllctl.h"
-#include "zanioctl.h"
 
 namespace cli {
 
@@ -48,8 +44,6 @@ struct flash_options {
     adapter_selection adapters{};
 };
 
-constexpr std::size_t envelope_size = zan::ENVELOPE_HEADER_LENGTH + sizeof(write_buffer_record);
-
 // The file name of "-fFileName" with the case it was typed in: the token is
 // the argument's tail, lowercased, so its length finds the name.
 std::string typed_file_name(std::string_view argument, std::string_view token)
@@ -57,47 +51,51 @@ std::string typed_file_name(std::string_view argument, std::string_view token)
     return std::string(argument.substr(argument.size() - token.size() + 1));
 }
 
-bool take_flash_option(frame& context, option_loop& loop, flash_options& options)
+outcome take_flash_option(frame& context, option_loop& loop, flash_options& options)
 {
     const std::string_view token = loop.token;
     if (token.starts_with('f')) {
         options.file_name = typed_file_name(loop.argv[loop.index], token);
-        return mark_seen(loop, opt_file);
+        return go_on_if(mark_seen(loop, opt_file));
     }
     if (token == "noverchk") {
         options.no_version_check = true;
-        return mark_seen(loop, opt_no_version_check);
+        return go_on_if(mark_seen(loop, opt_no_version_check));
     }
     if (token == "verdown") {
         options.version_down = true;
-        return mark_seen(loop, opt_version_down);
+        return go_on_if(mark_seen(loop, opt_version_down));
     }
     if (token.starts_with('a')) return take_adapter_option(context, loop, opt_adapter, options.adapters);
-    return false;
+    return outcome::stop;
 }
 
 // Every rejection names the command argument.
-bool read_flash_options(frame& context, int argc, const char* const* argv, flash_options& options)
+outcome read_flash_options(frame& context, int argc, const char* const* argv, flash_options& options)
 {
     option_loop loop{argc, argv};
-    bool valid = true;
-    while (valid && next_option(loop)) valid = take_flash_option(context, loop, options);
-    valid = valid && (loop.seen & (opt_file | opt_adapter)) == (opt_file | opt_adapter);
-    if (!valid) sayf(msg::invalid_input, argv[1]);
-    return valid;
+    outcome taken = outcome::go_on;
+    while (taken == outcome::go_on && next_option(loop)) taken = take_flash_option(context, loop, options);
+    if (taken == outcome::fatal) return outcome::fatal;
+    if (taken == outcome::go_on && (loop.seen & (opt_file | opt_adapter)) == (opt_file | opt_adapter))
+        return outcome::go_on;
+    sayf(msg::invalid_input, argv[1]);
+    return outcome::stop;
 }
 
-// The Windows error a failure ends the process with; a failure that left no
+// The Windows error a failure ends the run with; a failure that left no
 // error of its own still must not end with status 0.
 std::uint32_t failure_status(std::uint32_t windows_error)
 {
     return windows_error != plat::ERR_SUCCESS ? windows_error : plat::ERR_IO_DEVICE;
 }
 
-[[noreturn]] void fail(frame& context, std::string_view message, std::uint32_t status)
+// Prints the failure's message, if any, and returns the status the run ends
+// with.
+[[nodiscard]] int fail(frame& context, std::string_view message, std::uint32_t status)
 {
     if (!message.empty()) say(message);
-    exit_with_status(context, failure_status(status));
+    return end_with_status(context, failure_status(status));
 }
 
 // The progress bar of one adapter's transfer, two lines above the cursor.
@@ -136,60 +134,62 @@ private:
     int reached_ = 0;
 };
 
-// Sends the image that follows the header, piece by piece.
-void transfer_image(frame& context, int adapter, plat::device& port, plat::file& image, std::uint32_t length,
-                    const std::string& full_path)
+// Sends the image that follows the header; 0 when all of it went.
+int transfer_image(frame& context, int adapter, zan::firmware_download& download, plat::file& image,
+                   std::uint32_t length, const std::string& full_path)
 {
     transfer_bar bar(adapter);
-    const std::uint32_t pieces = piece_count(length);
-    std::uint8_t piece[piece_size];
-    for (std::uint32_t sent = 0; sent < pieces; ++sent) {
-        const std::uint32_t offset = sent * piece_size;
-        const std::uint32_t size = std::min(piece_size, length - offset);
-        std::size_t count = 0;
-        if (!image.read(piece, size, count) || count != size) {
-            const std::uint32_t error = plat::last_error();
-            bar.finish();
-            fail(context, format(msg::fw_file_read_failure, full_path.c_str()), error);
-        }
-        const piece_result result = send_piece(port, offset, piece, size);
-        if (result.end != piece_end::sent) {
-            bar.finish();
-            if (result.end == piece_end::send_failed)
-                fail(context, system_error_message(result.os_error), result.os_error);
-            fail(context, format(msg::fw_io_device_abnormal, adapter), plat::ERR_IO_DEVICE);
-        }
-        bar.advance(percent_sent(sent + 1, pieces));
-    }
+    const zan::download_result result =
+        download.send_image(image, length, [&bar](int percent) { bar.advance(percent); });
     bar.finish();
+    switch (result.end) {
+    case zan::download_end::sent:
+        return success_status;
+    case zan::download_end::read_failed:
+        return fail(context, format(msg::fw_file_read_failure, full_path.c_str()), result.os_error);
+    case zan::download_end::send_failed:
+        return fail(context, system_error_message(result.os_error), result.os_error);
+    case zan::download_end::device_abnormal:
+        break;
+    }
+    return fail(context, format(msg::fw_io_device_abnormal, adapter), plat::ERR_IO_DEVICE);
 }
 
-// The whole update of one adapter: ports, file, revision, question,
-// transfer. Returns only when the adapter has the new image.
-void update_adapter(frame& context, const flash_options& options, int adapter, answer_reader& answers)
+// The image file opened and its header checked; 0 when it is an image.
+int open_checked_image(frame& context, const std::string& full_path, plat::file& image, zan::image_header& header)
 {
-    download_ports ports;
-    if (!open_download_ports(ports)) fail(context, {}, plat::last_error());
+    const zan::image_open_result opened = zan::open_image(full_path.c_str(), image, header);
+    switch (opened.end) {
+    case zan::image_open_end::opened:
+        break;
+    case zan::image_open_end::open_failed:
+        return fail(context, format(msg::fw_file_open_failure, full_path.c_str()), opened.os_error);
+    case zan::image_open_end::read_failed:
+        return fail(context, format(msg::fw_file_read_failure, full_path.c_str()), opened.os_error);
+    }
+    switch (opened.check) {
+    case zan::image_check::valid:
+        return success_status;
+    case zan::image_check::not_image:
+        return fail(context, format(msg::fw_not_image, full_path.c_str()), plat::ERR_BAD_FORMAT);
+    case zan::image_check::broken:
+        break;
+    }
+    return fail(context, format(msg::fw_broken, full_path.c_str()), plat::ERR_INVALID_DATA);
+}
 
+// The whole update of one adapter: file, revision, question, transfer to
+// the port the adapter's information names. 0 when the adapter has the new
+// image.
+int update_adapter(frame& context, const flash_options& options, int adapter, answer_reader& answers)
+{
     std::string full_path;
     if (!plat::full_path_name(options.file_name.c_str(), full_path))
-        fail(context, format(msg::fw_file_not_found, options.file_name.c_str()), plat::ERR_FILE_NOT_FOUND);
+        return fail(context, format(msg::fw_file_not_found, options.file_name.c_str()), plat::ERR_FILE_NOT_FOUND);
     plat::file image;
-    if (!image.open_existing_read_exclusive(full_path.c_str()))
-        fail(context, format(msg::fw_file_open_failure, full_path.c_str()), plat::last_error());
-    std::uint64_t file_size = 0;
-    image_header header{};
-    std::size_t count = 0;
-    if (!image.size(file_size) || !image.read(&header, sizeof header, count))
-        fail(context, format(msg::fw_file_read_failure, full_path.c_str()), plat::last_error());
-    switch (check_image(header, file_size)) {
-    case image_check::valid:
-        break;
-    case image_check::not_image:
-        fail(context, format(msg::fw_not_image, full_path.c_str()), plat::ERR_BAD_FORMAT);
-    case image_check::broken:
-        fail(context, format(msg::fw_broken, full_path.c_str()), plat::ERR_INVALID_DATA);
-    }
+    zan::image_header header{};
+    if (const int status = open_checked_image(context, full_path, image, header); status != success_status)
+        return status;
 
     zan::ContInfo info;
     if (!getContInfo(adapter, &info)) {
@@ -198,23 +198,27 @@ void update_adapter(frame& context, const flash_options& options, int adapter, a
         const bool system = (DLLGetLastError() & zan::DLL_ERROR_SYSTEM) != 0;
         const std::uint32_t error = system ? plat::last_error() : plat::ERR_IO_DEVICE;
         report_library_error(adapter);
-        fail(context, {}, error);
+        return fail(context, {}, error);
     }
-    if (!options.version_down && !options.no_version_check && is_downgrade(info.general_revision, header.revision))
-        fail(context, format(msg::fw_downgrade_refused, adapter), plat::ERR_REVISION_MISMATCH);
+    if (!options.version_down && !options.no_version_check && zan::is_downgrade(info.general_revision, header.revision))
+        return fail(context, format(msg::fw_downgrade_refused, adapter), plat::ERR_REVISION_MISMATCH);
+    // The image goes to the very adapter checked above, whatever another
+    // look at the registry would number it now.
+    zan::firmware_download download;
+    if (!download.open(info.port_number)) {
+        const std::uint32_t error = plat::last_error();
+        return fail(context, system_error_message(error), error);
+    }
 
     put(image_information(info.general_revision, full_path, adapter, header));
     if (!options.no_version_check && confirm_update(answers) == answer::no)
-        fail(context, {}, plat::ERR_CANCELLED);
+        return fail(context, {}, plat::ERR_CANCELLED);
 
-    // An adapter beyond the ports found has no open port: its first request
-    // fails as one on an invalid handle would.
-    plat::device unopened;
-    plat::device& port = adapter < ports.count ? ports.devices[adapter] : unopened;
-    transfer_image(context, adapter, port, image, header.image_length.get(), full_path);
-    image.close();
-    for (plat::device& device : ports.devices) device.close();
+    if (const int status = transfer_image(context, adapter, download, image, header.image_length.get(), full_path);
+        status != success_status)
+        return status;
     sayf(msg::fw_completed, adapter);
+    return success_status;
 }
 
 } // namespace
@@ -243,36 +247,28 @@ answer confirm_update(answer_reader& reader)
     }
 }
 
-piece_result send_piece(plat::device& port, std::uint32_t offset, const std::uint8_t* bytes, std::uint32_t size)
+std::string image_information(const char (&current)[4], std::string_view full_path, int adapter,
+                              const zan::image_header& header)
 {
-    const std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[envelope_size]);
-    if (!buffer) return {piece_end::send_failed, plat::ERR_NOT_ENOUGH_MEMORY};
-    auto& record = *reinterpret_cast<write_buffer_record*>(buffer.get() + zan::ENVELOPE_HEADER_LENGTH);
-    fill_write_buffer(record, offset, std::span(bytes, size));
-    const std::span<std::uint8_t> envelope(buffer.get(), envelope_size);
-    zan::fill_envelope(envelope, zan::DOWNLOAD_SENDER, zan::IOCTL_KRAID_SCSI_WRITE_BUFFER, sizeof record);
-
-    if (!port.is_open()) return {piece_end::send_failed, plat::ERR_INVALID_HANDLE};
-    const zan::exchange_result result =
-        zan::run_exchange(port, envelope, zan::SCSI_REQUEST_STATUS, zan::DOWNLOAD_SENDER.rule);
-    switch (result.end) {
-    case zan::exchange_end::good:
-        return {piece_end::sent, plat::ERR_SUCCESS};
-    case zan::exchange_end::send_failed:
-        return {piece_end::send_failed, result.os_error};
-    default:
-        return {piece_end::device_abnormal, plat::ERR_SUCCESS};
-    }
+    return format(msg::fw_information, record_text(current).c_str(), std::string(full_path).c_str(), adapter,
+                  record_text(header.revision).c_str(), header.date[0], header.date[1], header.date[2],
+                  header.date[3], record_text(header.author).c_str(),
+                  static_cast<unsigned>(header.image_length.get()));
 }
 
-void command_firmware_flash(frame& context, int argc, const char* const* argv)
+int command_firmware_flash(frame& context, int argc, const char* const* argv)
 {
     flash_options options;
-    if (!read_flash_options(context, argc, argv, options)) return;
+    if (const outcome read = read_flash_options(context, argc, argv, options); read != outcome::go_on)
+        return status_after(read);
     answer_reader answers;
-    for (const std::uint8_t adapter : options.adapters.ids)
-        if (adapter != unused_entry) update_adapter(context, options, adapter, answers);
+    for (const std::uint8_t adapter : options.adapters.ids) {
+        if (adapter == unused_entry) continue;
+        if (const int status = update_adapter(context, options, adapter, answers); status != success_status)
+            return status;
+    }
     say(msg::fw_reactivation);
+    return success_status;
 }
 
 } // namespace cli

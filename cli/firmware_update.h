@@ -1,14 +1,13 @@
-// -AdpFwFlash: the question before an update and the transfer of an image to
-// one adapter.
+// -AdpFwFlash: the question before an update and the information block
+// shown before it.
 #ifndef CLI_FIRMWARE_UPDATE_H
 #define CLI_FIRMWARE_UPDATE_H
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
+#include <string_view>
 
-#include <plat/device.h>
-
+#include "firmware_image.h"
 #include "prompt.h"
 
 namespace cli {
@@ -25,22 +24,10 @@ struct answer_reader {
 // Asks until the answer is Y, y, N or n; the end of input answers no.
 [[nodiscard]] answer confirm_update(answer_reader& reader);
 
-// How sending one piece ended.
-enum class piece_end {
-    sent,
-    send_failed,     // DeviceIoControl failed; os_error holds the reason
-    device_abnormal, // the adapter stayed busy or kept failing the piece
-};
-
-struct piece_result {
-    piece_end end;
-    std::uint32_t os_error;
-};
-
-// Sends one piece of the image at `offset` to the adapter behind `port` as
-// a WRITE BUFFER request, repeating it on busy and failure answers.
-[[nodiscard]] piece_result send_piece(plat::device& port, std::uint32_t offset, const std::uint8_t* bytes,
-                                      std::uint32_t size);
+// The block shown before the question: current revision, full path, adapter,
+// the image's revision, date, author and length.
+[[nodiscard]] std::string image_information(const char (&current)[4], std::string_view full_path, int adapter,
+                                            const zan::image_header& header);
 
 } // namespace cli
 

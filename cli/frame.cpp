@@ -1,7 +1,5 @@
 #include "frame.h"
 
-#include <cstdlib>
-
 #include "commands.h"
 #include "library_errors.h"
 #include "messages.h"
@@ -14,10 +12,8 @@ namespace cli {
 
 namespace {
 
-inline constexpr int fatal_status = -1;
-
-// Releases the lock if this process owns it and closes the handle. The
-// process ends right after, so a failure here has nobody left to act on it.
+// Releases the lock if this process owns it and closes the handle. The run
+// ends right after, so a failure here has nobody left to act on it.
 void release_instance_lock(frame& context)
 {
     if (context.lock_owned) {
@@ -27,37 +23,42 @@ void release_instance_lock(frame& context)
     if (context.instance_lock.is_open()) static_cast<void>(context.instance_lock.close());
 }
 
-[[noreturn]] void end_process(frame& context, int status = fatal_status)
+// The end of every run after start-up: the library is finalised unless a
+// fatal end dealt with it already, then the lock goes.
+int end_run(frame& context, int status)
 {
+    if (context.library_pending && !finish_library(std::nullopt)) status = fatal_status;
+    context.library_pending = false;
     release_instance_lock(context);
-    std::exit(status);
+    return status;
 }
 
 } // namespace
 
 bool finish_library(std::optional<int> adapter)
 {
-    if (finContData()) return true;
-    report_library_error(adapter);
-    return false;
+    return call_library(adapter, finContData);
 }
 
-void fatal_exit(frame& context, std::string_view message, std::optional<int> adapter)
+outcome fatal_end(frame& context, std::string_view message, std::optional<int> adapter)
 {
     say(message);
     static_cast<void>(finish_library(adapter));
-    end_process(context);
+    context.library_pending = false;
+    return outcome::fatal;
 }
 
-void fatal_exit_keep_library(frame& context, std::string_view message)
+outcome fatal_end_keep_library(frame& context, std::string_view message)
 {
     say(message);
-    end_process(context);
+    context.library_pending = false;
+    return outcome::fatal;
 }
 
-void exit_with_status(frame& context, std::uint32_t status)
+int end_with_status(frame& context, std::uint32_t status)
 {
-    end_process(context, static_cast<int>(status));
+    context.library_pending = false;
+    return static_cast<int>(status);
 }
 
 int run(int argc, const char* const* argv)
@@ -74,27 +75,23 @@ int run(int argc, const char* const* argv)
 
     frame context;
     if (!initContData(0)) {
-        if (DLLGetLastError() & zan::DLL_ERROR_IOCTL_BUSY) fatal_exit(context, msg::competition, std::nullopt);
+        if (DLLGetLastError() & zan::DLL_ERROR_IOCTL_BUSY)
+            return end_run(context, status_after(fatal_end(context, msg::competition, std::nullopt)));
         say(msg::dll_initialize_error);
         return fatal_status;
     }
 
     bool already_existed = false;
-    if (!context.instance_lock.create(instance_mutex_name, true, already_existed))
-        fatal_exit(context, system_error_message(plat::last_error()), std::nullopt);
+    if (!context.instance_lock.create(instance_mutex_name, true, already_existed)) {
+        const outcome ended = fatal_end(context, system_error_message(plat::last_error()), std::nullopt);
+        return end_run(context, status_after(ended));
+    }
     if (already_existed) {
         say(msg::already_started);
-        if (!finish_library(std::nullopt)) end_process(context);
-        release_instance_lock(context);
-        return 0;
+        return end_run(context, success_status);
     }
     context.lock_owned = true;
-
-    command->run(context, argc, argv);
-
-    if (!finish_library(std::nullopt)) end_process(context);
-    release_instance_lock(context);
-    return 0;
+    return end_run(context, command->run(context, argc, argv));
 }
 
 } // namespace cli

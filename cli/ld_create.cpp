@@ -52,14 +52,19 @@ bool share_a_drive(const drive_list& first, const drive_list& second)
     return false;
 }
 
-// The adapter option of a create command names exactly one adapter.
-bool take_single_adapter(frame& context, option_loop& loop, int& adapter)
+// The options both create commands share: "-afterLd", the adapter (exactly
+// one) and "-nochk". `stop` for invalid input or any other token.
+outcome take_shared_create_option(frame& context, option_loop& loop, create_options& options)
 {
-    adapter_selection selection{};
-    if (!take_adapter_option(context, loop, opt_adapter, selection)) return false;
-    if (selection.all || used_entries(selection.ids.data(), max_adapters) != 1) return false;
-    adapter = selection.ids[0];
-    return true;
+    if (loop.token.starts_with("afterld")) {
+        std::string digits;
+        const bool accepted = parse_after_ld(loop.token, digits) && mark_seen(loop, opt_after_ld);
+        options.after_ld = digits;
+        return go_on_if(accepted);
+    }
+    if (loop.token.starts_with('a')) return take_single_adapter(context, loop, opt_adapter, options.adapter);
+    if (loop.token == "nochk") return go_on_if(mark_seen(loop, opt_nochk));
+    return outcome::stop;
 }
 
 // True when every drive is present on the adapter; otherwise names the first
@@ -98,10 +103,7 @@ bool drive_classes_fit(int adapter, const std::vector<std::uint8_t>& drives)
 {
     for (const std::uint8_t drive : drives) {
         zan::PhysicalDriveInfo info;
-        if (!getPhysicalDriveInfo(adapter, drive, &info)) {
-            report_library_error(adapter);
-            return false;
-        }
+        if (!call_library(adapter, getPhysicalDriveInfo, adapter, drive, &info)) return false;
         if (!class_may_join(info.drive_class)) {
             sayf(msg::adapter_cannot_execute, adapter);
             return false;
@@ -132,10 +134,7 @@ void create(const create_options& options, int ld)
     const zan::CreateLDRecord record = create_record({options.adapter, ld, options.level, options.drives,
                                                       options.caches.write_back.value_or(false),
                                                       options.caches.read_ahead.value_or(true)});
-    if (!createLD(&record)) {
-        report_library_error(options.adapter);
-        return;
-    }
+    if (!call_library(options.adapter, createLD, &record)) return;
     sayf(msg::created_virtual_drive, options.adapter, ld);
 }
 
@@ -147,7 +146,7 @@ bool confirmed(const option_loop& loop)
 
 } // namespace
 
-void command_create_ld(frame& context, int argc, const char* const* argv)
+int command_create_ld(frame& context, int argc, const char* const* argv)
 {
     create_options options;
     drive_list drives{};
@@ -155,39 +154,36 @@ void command_create_ld(frame& context, int argc, const char* const* argv)
     while (next_option(loop)) {
         // Cache options may repeat; the last of each pair counts.
         if (take_cache_option(loop.token, options.caches) != cache_option::none) continue;
-        bool accepted = false;
+        outcome taken = outcome::stop;
         if (loop.token.starts_with('r')) {
-            const raid_spec_status parsed = parse_raid_spec(loop.token, options.level, drives);
-            if (parsed == raid_spec_status::unsupported) {
+            const raid_option_status parsed = parse_raid_option(loop.token, options.level, drives);
+            if (parsed == raid_option_status::unsupported) {
                 sayf(msg::not_supported, loop.argv[loop.index]);
-                return;
+                return success_status;
             }
-            accepted = parsed == raid_spec_status::ok && mark_seen(loop, opt_raid);
-        } else if (loop.token.starts_with("afterld")) {
-            std::string digits;
-            accepted = parse_after_ld(loop.token, digits) && mark_seen(loop, opt_after_ld);
-            options.after_ld = digits;
-        } else if (loop.token.starts_with('a')) {
-            accepted = take_single_adapter(context, loop, options.adapter);
-        } else if (loop.token == "nochk") {
-            accepted = mark_seen(loop, opt_nochk);
+            taken = go_on_if(parsed == raid_option_status::ok && mark_seen(loop, opt_raid));
+        } else {
+            taken = take_shared_create_option(context, loop, options);
         }
-        if (!accepted) return reject_option(loop);
+        if (taken == outcome::fatal) return fatal_status;
+        if (taken == outcome::stop) return rejected(loop);
     }
-    if (!require_options(loop, opt_raid | opt_adapter | (loop.seen & (opt_after_ld | opt_nochk)))) return;
+    if (!require_options(loop, opt_raid | opt_adapter | (loop.seen & (opt_after_ld | opt_nochk))))
+        return success_status;
     append_drives(drives, options.drives);
 
-    if (!confirmed(loop)) return;
-    if (!drives_present(options.adapter, options.drives)) return;
+    if (!confirmed(loop)) return success_status;
+    if (!drives_present(options.adapter, options.drives)) return success_status;
     const std::optional<int> ld = choose_ld(options.adapter, options.after_ld);
-    if (!ld) return;
-    if (!drive_classes_fit(options.adapter, options.drives)) return;
-    if (!ld_is_free(options.adapter, *ld)) return;
-    if (!member_count_checked(options.adapter, options.level, options.drives.size())) return;
+    if (!ld) return success_status;
+    if (!drive_classes_fit(options.adapter, options.drives)) return success_status;
+    if (!ld_is_free(options.adapter, *ld)) return success_status;
+    if (!member_count_checked(options.adapter, options.level, options.drives.size())) return success_status;
     create(options, *ld);
+    return success_status;
 }
 
-void command_create_span(frame& context, int argc, const char* const* argv)
+int command_create_span(frame& context, int argc, const char* const* argv)
 {
     create_options options;
     options.level = raid10;
@@ -196,43 +192,40 @@ void command_create_span(frame& context, int argc, const char* const* argv)
     option_loop loop{argc, argv};
     while (next_option(loop)) {
         if (const std::optional<bool> cache = take_cache_option_once(loop, opt_write, opt_read, options.caches)) {
-            if (!*cache) return reject_option(loop);
+            if (!*cache) return rejected(loop);
             continue;
         }
-        bool accepted = false;
-        int span = 0;
-        drive_list drives{};
+        outcome taken = outcome::stop;
         if (loop.token.starts_with('r')) {
-            accepted = is_raid10_option(loop.token) && mark_seen(loop, opt_raid);
+            taken = go_on_if(is_raid10_option(loop.token) && mark_seen(loop, opt_raid));
         } else if (loop.token.starts_with("array")) {
             // A drive cannot mirror itself: the spans must not share one.
-            accepted = parse_span(loop.token, span, drives) && !share_a_drive(drives, spans[1 - span]) &&
-                       mark_seen(loop, span == 0 ? opt_span0 : opt_span1);
+            int span = 0;
+            drive_list drives{};
+            taken = go_on_if(parse_span(loop.token, span, drives) && !share_a_drive(drives, spans[1 - span]) &&
+                             mark_seen(loop, span == 0 ? opt_span0 : opt_span1));
             spans[span] = drives;
-        } else if (loop.token.starts_with("afterld")) {
-            std::string digits;
-            accepted = parse_after_ld(loop.token, digits) && mark_seen(loop, opt_after_ld);
-            options.after_ld = digits;
-        } else if (loop.token.starts_with('a')) {
-            accepted = take_single_adapter(context, loop, options.adapter);
-        } else if (loop.token == "nochk") {
-            accepted = mark_seen(loop, opt_nochk);
+        } else {
+            taken = take_shared_create_option(context, loop, options);
         }
-        if (!accepted) return reject_option(loop);
+        if (taken == outcome::fatal) return fatal_status;
+        if (taken == outcome::stop) return rejected(loop);
     }
     const std::uint32_t optional = opt_write | opt_read | opt_after_ld | opt_nochk;
-    if (!require_options(loop, opt_raid | opt_span0 | opt_span1 | opt_adapter | (loop.seen & optional))) return;
+    if (!require_options(loop, opt_raid | opt_span0 | opt_span1 | opt_adapter | (loop.seen & optional)))
+        return success_status;
     append_drives(spans[0], options.drives);
     append_drives(spans[1], options.drives);
 
-    if (!confirmed(loop)) return;
-    if (!member_count_checked(options.adapter, raid10, options.drives.size())) return;
-    if (!drives_present(options.adapter, options.drives)) return;
+    if (!confirmed(loop)) return success_status;
+    if (!member_count_checked(options.adapter, raid10, options.drives.size())) return success_status;
+    if (!drives_present(options.adapter, options.drives)) return success_status;
     const std::optional<int> ld = choose_ld(options.adapter, options.after_ld);
-    if (!ld) return;
-    if (options.after_ld && !ld_is_free(options.adapter, *ld)) return;
-    if (!drive_classes_fit(options.adapter, options.drives)) return;
+    if (!ld) return success_status;
+    if (options.after_ld && !ld_is_free(options.adapter, *ld)) return success_status;
+    if (!drive_classes_fit(options.adapter, options.drives)) return success_status;
     create(options, *ld);
+    return success_status;
 }
 
 } // namespace cli

@@ -18,12 +18,12 @@ namespace cli {
 // The spanned RAID 10 of -CfgSpanADD (RAID level 1 on the adapter).
 inline constexpr int raid10 = 10;
 
-enum class raid_spec_status { ok, invalid, unsupported };
+enum class raid_option_status { ok, invalid, unsupported };
 
 // "r0[...]", "r1[...]" or "r5[...]" with a physical-drive list kept in
 // command-line order. The digit 6 is a level this tool does not support;
 // any other digit, or anything but "[" after it, is invalid.
-[[nodiscard]] raid_spec_status parse_raid_spec(std::string_view token, int& level, drive_list& drives);
+[[nodiscard]] raid_option_status parse_raid_option(std::string_view token, int& level, drive_list& drives);
 
 // "r10", the RAID option of -CfgSpanADD.
 [[nodiscard]] bool is_raid10_option(std::string_view token);

@@ -30,9 +30,9 @@ bool parse_drive_brackets(std::string_view text, drive_list& drives)
 
 } // namespace
 
-raid_spec_status parse_raid_spec(std::string_view token, int& level, drive_list& drives)
+raid_option_status parse_raid_option(std::string_view token, int& level, drive_list& drives)
 {
-    if (token.size() < 2 || token[0] != 'r') return raid_spec_status::invalid;
+    if (token.size() < 2 || token[0] != 'r') return raid_option_status::invalid;
     switch (token[1]) {
     case '0':
     case '1':
@@ -40,11 +40,11 @@ raid_spec_status parse_raid_spec(std::string_view token, int& level, drive_list&
         level = token[1] - '0';
         break;
     case '6':
-        return raid_spec_status::unsupported;
+        return raid_option_status::unsupported;
     default:
-        return raid_spec_status::invalid;
+        return raid_option_status::invalid;
     }
-    return parse_drive_brackets(token.substr(2), drives) ? raid_spec_status::ok : raid_spec_status::invalid;
+    return parse_drive_brackets(token.substr(2), drives) ? raid_option_status::ok : raid_option_status::invalid;
 }
 
 bool is_raid10_option(std::string_view token)

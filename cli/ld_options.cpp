@@ -2,9 +2,20 @@
 
 namespace cli {
 
-bool take_adapter_option(frame& context, option_loop& loop, std::uint32_t flag, adapter_selection& selection)
+outcome take_adapter_option(frame& context, option_loop& loop, std::uint32_t flag, adapter_selection& selection)
 {
-    return mark_seen(loop, flag) && parse_adapter_selection(context, loop.token, selection);
+    if (!mark_seen(loop, flag)) return outcome::stop;
+    return parse_adapter_selection(context, loop.token, selection);
+}
+
+outcome take_single_adapter(frame& context, option_loop& loop, std::uint32_t flag, int& adapter)
+{
+    adapter_selection selection{};
+    const outcome taken = take_adapter_option(context, loop, flag, selection);
+    if (taken != outcome::go_on) return taken;
+    if (selection.all || used_entries(selection.ids.data(), max_adapters) != 1) return outcome::stop;
+    adapter = selection.ids[0];
+    return outcome::go_on;
 }
 
 bool take_ld_option(option_loop& loop, std::uint32_t flag, ld_selection& selection)

@@ -13,9 +13,11 @@
 
 namespace cli {
 
-// Marks `flag` and parses the adapter selection; false for invalid input.
-[[nodiscard]] bool take_adapter_option(frame& context, option_loop& loop, std::uint32_t flag,
-                                       adapter_selection& selection);
+// Marks `flag` and parses the adapter selection; `stop` for invalid input.
+outcome take_adapter_option(frame& context, option_loop& loop, std::uint32_t flag, adapter_selection& selection);
+
+// The same for an adapter option that must name exactly one adapter.
+outcome take_single_adapter(frame& context, option_loop& loop, std::uint32_t flag, int& adapter);
 
 // Marks `flag` and parses the logical-drive selection; false for invalid input.
 [[nodiscard]] bool take_ld_option(option_loop& loop, std::uint32_t flag, ld_selection& selection);

@@ -10,9 +10,6 @@ namespace cli {
 
 namespace {
 
-// Level 1 over this many member drives or more is a spanned RAID 10.
-inline constexpr int raid10_min_drives = 4;
-
 struct stripe_row {
     std::uint32_t sectors; // 512-byte sectors
     std::string_view text;
@@ -24,20 +21,6 @@ constexpr stripe_row stripe_sizes[] = {
 
 } // namespace
 
-std::optional<int> shown_raid_level(const zan::LogicalDriveInfo& info)
-{
-    switch (info.raid_level) {
-    case 0:
-        return 0;
-    case 1:
-        return info.member_count < raid10_min_drives ? 1 : 10;
-    case 5:
-        return 5;
-    default:
-        return std::nullopt;
-    }
-}
-
 std::optional<std::string_view> shown_stripe_size(std::uint32_t sectors)
 {
     for (const stripe_row& row : stripe_sizes)
@@ -45,52 +28,55 @@ std::optional<std::string_view> shown_stripe_size(std::uint32_t sectors)
     return std::nullopt;
 }
 
-std::optional<std::string> ld_block(frame& context, int adapter, int ld, const zan::LogicalDriveInfo& info,
-                                    const zan::RaidStatus& status)
+outcome ld_block(frame& context, int adapter, int ld, const zan::LogicalDriveInfo& info,
+                 const zan::RaidStatus& status, std::string& block)
 {
     // The lines are worked out in the order they are shown, so the first
-    // faulty value decides whether the command or the process ends.
+    // faulty value decides whether the command or the run ends.
     const std::optional<int> level = shown_raid_level(info);
     if (!level) {
         sayf(msg::information_abnormal, adapter);
-        return std::nullopt;
+        return outcome::stop;
     }
-    const std::string_view state = value_name(context, kind_ld_state, status.ld_state[ld], adapter);
+    std::string_view state;
+    if (const outcome named = name_values(context, adapter, {{kind_ld_state, status.ld_state[ld], &state}});
+        named != outcome::go_on)
+        return named;
     const std::optional<std::string_view> stripe = shown_stripe_size(info.stripe_size.get());
     if (!stripe) {
         sayf(msg::information_abnormal, adapter);
-        return std::nullopt;
+        return outcome::stop;
     }
-    const std::string_view hot_spare = value_name(context, kind_hot_spare_mode, info.hot_spare_mode, adapter);
-    const std::string_view rebuild = value_name(context, kind_auto_rebuild, info.auto_rebuild, adapter);
-    const std::string_view rebuild_state = value_name(context, kind_rebuild_state, info.rebuild_state, adapter);
-    const std::string_view maintenance =
-        value_name(context, kind_maintenance_state, info.maintenance_state, adapter);
-    const std::string_view forced = value_name(context, kind_force_state_change, info.force_state_change, adapter);
-    const std::string_view read = value_name(context, kind_read_cache, info.read_cache, adapter);
-    const std::string_view write = value_name(context, kind_write_cache, info.write_cache, adapter);
+    std::string_view hot_spare, rebuild, rebuild_state, maintenance, forced, read, write;
+    const outcome named = name_values(context, adapter,
+                                      {{kind_hot_spare_mode, info.hot_spare_mode, &hot_spare},
+                                       {kind_auto_rebuild, info.auto_rebuild, &rebuild},
+                                       {kind_rebuild_state, info.rebuild_state, &rebuild_state},
+                                       {kind_maintenance_state, info.maintenance_state, &maintenance},
+                                       {kind_force_state_change, info.force_state_change, &forced},
+                                       {kind_read_cache, info.read_cache, &read},
+                                       {kind_write_cache, info.write_cache, &write}});
+    if (named != outcome::go_on) return named;
 
-    return format(msg::ld_block, ld, *level, static_cast<int>(info.size_mb.get()), std::string(state).c_str(),
-                  std::string(*stripe).c_str(), info.member_count, std::string(hot_spare).c_str(),
-                  std::string(rebuild).c_str(), std::string(rebuild_state).c_str(),
-                  std::string(maintenance).c_str(), info.progress, "%", std::string(forced).c_str(),
-                  static_cast<int>(info.operation_error_count.get()), std::string(read).c_str(),
-                  std::string(write).c_str());
+    block = format(msg::ld_block, ld, *level, static_cast<int>(info.size_mb.get()), std::string(state).c_str(),
+                   std::string(*stripe).c_str(), info.member_count, std::string(hot_spare).c_str(),
+                   std::string(rebuild).c_str(), std::string(rebuild_state).c_str(),
+                   std::string(maintenance).c_str(), info.progress, "%", std::string(forced).c_str(),
+                   static_cast<int>(info.operation_error_count.get()), std::string(read).c_str(),
+                   std::string(write).c_str());
+    return outcome::go_on;
 }
 
-bool print_ld_block(frame& context, int adapter, int ld)
+outcome print_ld_block(frame& context, int adapter, int ld)
 {
     zan::LogicalDriveInfo info;
-    if (!getLogicalDriveInfo(adapter, ld, &info)) {
-        report_library_error(adapter);
-        return false;
-    }
+    if (!call_library(adapter, getLogicalDriveInfo, adapter, ld, &info)) return outcome::stop;
     zan::RaidStatus status;
-    if (!read_raid_status(adapter, status)) return false;
-    const std::optional<std::string> block = ld_block(context, adapter, ld, info, status);
-    if (!block) return false;
-    say(*block);
-    return true;
+    if (!read_raid_status(adapter, status)) return outcome::stop;
+    std::string block;
+    const outcome built = ld_block(context, adapter, ld, info, status, block);
+    if (built == outcome::go_on) say(block);
+    return built;
 }
 
 } // namespace cli

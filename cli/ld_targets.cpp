@@ -8,9 +8,7 @@ namespace cli {
 
 bool read_raid_status(int adapter, zan::RaidStatus& status)
 {
-    if (getRaidStatus(adapter, &status)) return true;
-    report_library_error(adapter);
-    return false;
+    return call_library(adapter, getRaidStatus, adapter, &status);
 }
 
 int count_logical_drives(const zan::RaidStatus& status)
@@ -18,8 +16,8 @@ int count_logical_drives(const zan::RaidStatus& status)
     return used_entries(status.ld_state, max_drives);
 }
 
-bool build_selection_matrix(frame& context, const adapter_list& adapters, const drive_list& lds,
-                            selection_matrix& matrix)
+outcome build_selection_matrix(frame& context, const adapter_list& adapters, const drive_list& lds,
+                               selection_matrix& matrix)
 {
     const bool all_lds = used_entries(lds.data(), max_drives) == max_drives;
     for (drive_list& row : matrix) row.fill(unused_entry);
@@ -27,39 +25,40 @@ bool build_selection_matrix(frame& context, const adapter_list& adapters, const 
     for (const std::uint8_t adapter : adapters) {
         if (adapter == unused_entry) continue;
         zan::RaidStatus status;
-        if (!read_raid_status(adapter, status)) return false;
+        if (!read_raid_status(adapter, status)) return outcome::stop;
         for (const std::uint8_t ld : lds) {
             if (ld == unused_entry) continue;
             if (status.ld_state[ld] != zan::ABSENT) {
                 matrix[adapter][ld] = selected_cell;
             } else if (!all_lds) {
-                fatal_exit(context,
-                           format(msg::adapter_specified_not_exist, adapter, msg::object_virtual_drives, ld),
-                           adapter);
+                return fatal_end(context,
+                                 format(msg::adapter_specified_not_exist, adapter, msg::object_virtual_drives, ld),
+                                 adapter);
             }
         }
     }
-    return true;
+    return outcome::go_on;
 }
 
-bool resolve_ld_targets(frame& context, const adapter_selection& adapters, const ld_selection& lds,
-                        std::vector<ld_target>& targets)
+outcome resolve_ld_targets(frame& context, const adapter_selection& adapters, const ld_selection& lds,
+                           std::vector<ld_target>& targets)
 {
     targets.clear();
     selection_matrix matrix;
-    if (!build_selection_matrix(context, adapters.ids, lds.ids, matrix)) return false;
+    if (const outcome built = build_selection_matrix(context, adapters.ids, lds.ids, matrix); built != outcome::go_on)
+        return built;
 
     const bool all_of_both = adapters.all && lds.all;
     bool any_kept = false;
     for (const std::uint8_t adapter : adapters.ids) {
         if (adapter == unused_entry) continue;
         zan::RaidStatus status;
-        if (!read_raid_status(adapter, status)) return false;
+        if (!read_raid_status(adapter, status)) return outcome::stop;
         if (count_logical_drives(status) == 0) {
             if (all_of_both) continue;
             if (lds.all) {
                 sayf(msg::no_virtual_drive, adapter);
-                return false;
+                return outcome::stop;
             }
         }
         any_kept = true;
@@ -67,13 +66,13 @@ bool resolve_ld_targets(frame& context, const adapter_selection& adapters, const
     if (all_of_both && !any_kept) {
         for (const std::uint8_t adapter : adapters.ids)
             if (adapter != unused_entry) sayf(msg::no_virtual_drive, adapter);
-        return false;
+        return outcome::stop;
     }
 
     for (int adapter = 0; adapter < max_adapters; ++adapter)
         for (int ld = 0; ld < max_drives; ++ld)
             if (matrix[adapter][ld] == selected_cell) targets.push_back({adapter, ld});
-    return true;
+    return outcome::go_on;
 }
 
 } // namespace cli

@@ -30,17 +30,17 @@ struct ld_target {
 [[nodiscard]] int count_logical_drives(const zan::RaidStatus& status);
 
 // Marks the listed logical drives of every listed adapter. A named logical
-// drive that does not exist ends the process; a missing one is passed over
-// when the list names all eight. False (error reported) when an adapter's
+// drive that does not exist ends the run; a missing one is passed over
+// when the list names all eight. `stop` (error reported) when an adapter's
 // state cannot be read.
-[[nodiscard]] bool build_selection_matrix(frame& context, const adapter_list& adapters, const drive_list& lds,
-                                          selection_matrix& matrix);
+outcome build_selection_matrix(frame& context, const adapter_list& adapters, const drive_list& lds,
+                               selection_matrix& matrix);
 
 // The logical drives a command acts on, by ascending adapter and logical
-// drive. False when the command ends here (its messages printed): an
+// drive. `stop` when the command ends here (its messages printed): an
 // adapter's state cannot be read, or "-Lall" finds no logical drive.
-[[nodiscard]] bool resolve_ld_targets(frame& context, const adapter_selection& adapters, const ld_selection& lds,
-                                      std::vector<ld_target>& targets);
+outcome resolve_ld_targets(frame& context, const adapter_selection& adapters, const ld_selection& lds,
+                           std::vector<ld_target>& targets);
 
 } // namespace cli
 

@@ -33,6 +33,16 @@ inline constexpr int category_system = 3;
 // Prints that report.
 void report_library_error(std::optional<int> adapter);
 
+// Calls a library export with `args`; when it fails, prints the library error
+// report for `adapter` (or for none). True when the export succeeded.
+template <typename Export, typename... Args>
+[[nodiscard]] bool call_library(std::optional<int> adapter, Export library_export, Args... args)
+{
+    if (library_export(args...)) return true;
+    report_library_error(adapter);
+    return false;
+}
+
 } // namespace cli
 
 #endif

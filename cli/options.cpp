@@ -32,6 +32,12 @@ void reject_option(const option_loop& loop)
     sayf(msg::invalid_input, loop.argv[loop.index - 1]);
 }
 
+int rejected(const option_loop& loop)
+{
+    reject_option(loop);
+    return success_status;
+}
+
 bool require_options(const option_loop& loop, std::uint32_t required)
 {
     if (loop.seen == required) return true;

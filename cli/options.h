@@ -4,16 +4,18 @@
 //
 //     option_loop loop{argc, argv};
 //     while (next_option(loop)) {
-//         if (loop.token == "start") { if (!mark_seen(loop, opt_start)) return reject_option(loop); }
+//         if (loop.token == "start") { if (!mark_seen(loop, opt_start)) return rejected(loop); }
 //         else if (loop.token.starts_with('a')) { ... }
-//         else return reject_option(loop);
+//         else return rejected(loop);
 //     }
-//     if (!require_options(loop, opt_start | opt_adapter)) return;
+//     if (!require_options(loop, opt_start | opt_adapter)) return success_status;
 #ifndef CLI_OPTIONS_H
 #define CLI_OPTIONS_H
 
 #include <cstdint>
 #include <string>
+
+#include "frame.h"
 
 namespace cli {
 
@@ -37,6 +39,10 @@ struct option_loop {
 // one being examined: the command argument for the first option, the last
 // argument once all were read.
 void reject_option(const option_loop& loop);
+
+// reject_option for a command that ends with the rejection: returns its
+// exit status (0: invalid input is no fatal end).
+[[nodiscard]] int rejected(const option_loop& loop);
 
 // After the last option: true when the seen-flags are exactly `required`,
 // otherwise rejects.

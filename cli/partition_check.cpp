@@ -20,12 +20,13 @@ inline constexpr std::uint32_t volume_open_failure_code = 0xf4240;
 
 inline constexpr int letter_count = 26;
 
-// The adapter's SCSI port number; ends the process when it cannot be read.
-std::uint8_t adapter_port(frame& context, int adapter)
+// The adapter's SCSI port number; ends the run when it cannot be read.
+outcome adapter_port(frame& context, int adapter, std::uint8_t& port)
 {
     zan::ContInfo info;
-    if (!getContInfo(adapter, &info)) fatal_exit(context, current_library_error_message(adapter), adapter);
-    return info.port_number;
+    if (!getContInfo(adapter, &info)) return fatal_end(context, current_library_error_message(adapter), adapter);
+    port = info.port_number;
+    return outcome::go_on;
 }
 
 } // namespace
@@ -46,8 +47,9 @@ std::optional<volume_address> query_volume_address(char letter, bool& opened)
     return std::nullopt;
 }
 
-bool ld_has_volume(frame& context, int adapter, int ld)
+outcome ld_has_volume(frame& context, int adapter, int ld, bool& has_volume)
 {
+    has_volume = true;
     const std::uint32_t letters = plat::logical_drive_mask();
     for (int index = 0; index < letter_count; ++index) {
         if (!(letters & (1u << index))) continue;
@@ -59,12 +61,15 @@ bool ld_has_volume(frame& context, int adapter, int ld)
         const std::optional<volume_address> address = query_volume_address(letter, opened);
         if (!opened) {
             say(internal_error_message(category_argument, volume_open_failure_code));
-            return true;
+            return outcome::go_on;
         }
         if (!address) continue;
-        if (address->port == adapter_port(context, adapter) && address->target == ld) return true;
+        std::uint8_t port = 0;
+        if (adapter_port(context, adapter, port) == outcome::fatal) return outcome::fatal;
+        if (address->port == port && address->target == ld) return outcome::go_on;
     }
-    return false;
+    has_volume = false;
+    return outcome::go_on;
 }
 
 } // namespace cli

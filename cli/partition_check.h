@@ -26,8 +26,8 @@ struct volume_address {
 // the adapter's and its target id the logical drive's number. A volume whose
 // device cannot be opened cannot be ruled out: the internal-error line is
 // printed and it counts as living there. The adapter's information is read
-// for the comparison; when that fails the process ends.
-[[nodiscard]] bool ld_has_volume(frame& context, int adapter, int ld);
+// for the comparison; when that fails the run ends.
+outcome ld_has_volume(frame& context, int adapter, int ld, bool& has_volume);
 
 } // namespace cli
 

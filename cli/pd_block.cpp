@@ -6,6 +6,7 @@
 #include "library_errors.h"
 #include "messages.h"
 #include "output.h"
+#include "raid_level.h"
 #include "record_text.h"
 #include "value_names.h"
 
@@ -16,11 +17,6 @@ namespace {
 // Drive classes whose assignment text is not a plain "-".
 inline constexpr std::uint8_t class_member_use = 0;
 inline constexpr std::uint8_t class_restore_candidate = 5;
-
-// Member roles that show in the assignment text.
-inline constexpr std::uint8_t role_data = 0;
-inline constexpr std::uint8_t role_group_hot_spare = 2;
-inline constexpr std::uint8_t role_spare_in_use = 3;
 
 } // namespace
 
@@ -55,40 +51,47 @@ std::string drive_assignment(const zan::PhysicalDriveInfo& drive, int hdd, const
     return "-";
 }
 
-std::string format_pd_block(frame& context, pd_block_form form, int adapter, int hdd,
-                            const zan::PhysicalDriveInfo& drive, std::uint8_t state, std::string_view assignment)
+outcome format_pd_block(frame& context, pd_block_form form, int adapter, int hdd, const zan::PhysicalDriveInfo& drive,
+                        std::uint8_t state, std::string_view assignment, std::string& block)
 {
-    const std::string_view drive_class = value_name(context, kind_pd_class, drive.drive_class, adapter);
-    const std::string_view state_name = value_name(context, kind_pd_state, state, adapter);
-    const std::string_view link = value_name(context, kind_link_speed, drive.link, adapter);
-    const std::string_view smart = value_name(context, kind_smart, drive.smart, adapter);
-    const std::string_view bad_spots = value_name(context, kind_bad_spot_state, drive.bad_spot_state, adapter);
+    std::string_view drive_class, state_name, link, smart, bad_spots;
+    const outcome named = name_values(context, adapter,
+                                      {{kind_pd_class, drive.drive_class, &drive_class},
+                                       {kind_pd_state, state, &state_name},
+                                       {kind_link_speed, drive.link, &link},
+                                       {kind_smart, drive.smart, &smart},
+                                       {kind_bad_spot_state, drive.bad_spot_state, &bad_spots}});
+    if (named != outcome::go_on) return named;
 
     const char* heading = form == pd_block_form::physical_disk ? msg::pd_block_physical_disk : msg::pd_block_information;
-    return format(heading, hdd) + "\n" +
-           format(msg::pd_block_body, record_text(drive.vendor).c_str(), record_text(drive.product).c_str(),
-                  record_text(drive.revision).c_str(), std::string(assignment).c_str(),
-                  std::string(drive_class).c_str(), static_cast<int>(drive.size_mb.get()),
-                  std::string(state_name).c_str(), std::string(link).c_str(), std::string(smart).c_str(),
-                  std::string(bad_spots).c_str(), static_cast<int>(drive.bad_spot_count.get()),
-                  record_text(drive.inquiry_text).c_str());
+    block = format(heading, hdd) + "\n" +
+            format(msg::pd_block_body, record_text(drive.vendor).c_str(), record_text(drive.product).c_str(),
+                   record_text(drive.revision).c_str(), std::string(assignment).c_str(),
+                   std::string(drive_class).c_str(), static_cast<int>(drive.size_mb.get()),
+                   std::string(state_name).c_str(), std::string(link).c_str(), std::string(smart).c_str(),
+                   std::string(bad_spots).c_str(), static_cast<int>(drive.bad_spot_count.get()),
+                   record_text(drive.inquiry_text).c_str());
+    return outcome::go_on;
 }
 
-bool show_pd_block(frame& context, pd_block_form form, int adapter, int hdd, std::uint8_t state)
+outcome say_pd_block(frame& context, pd_block_form form, int adapter, int hdd, const zan::PhysicalDriveInfo& drive,
+                     std::uint8_t state, std::string_view assignment)
+{
+    std::string block;
+    const outcome formatted = format_pd_block(context, form, adapter, hdd, drive, state, assignment, block);
+    if (formatted == outcome::go_on) say(block);
+    return formatted;
+}
+
+outcome show_pd_block(frame& context, pd_block_form form, int adapter, int hdd, std::uint8_t state)
 {
     zan::PhysicalDriveInfo drive;
-    if (!getPhysicalDriveInfo(adapter, hdd, &drive)) {
-        report_library_error(adapter);
-        return false;
-    }
+    if (!call_library(adapter, getPhysicalDriveInfo, adapter, hdd, &drive)) return outcome::stop;
 
     zan::LogicalDriveInfo ld;
-    if (is_member_in_use(drive) && !getLogicalDriveInfo(adapter, drive.group, &ld)) {
-        report_library_error(adapter);
-        return false;
-    }
-    say(format_pd_block(context, form, adapter, hdd, drive, state, drive_assignment(drive, hdd, &ld)));
-    return true;
+    if (is_member_in_use(drive) && !call_library(adapter, getLogicalDriveInfo, adapter, drive.group, &ld))
+        return outcome::stop;
+    return say_pd_block(context, form, adapter, hdd, drive, state, drive_assignment(drive, hdd, &ld));
 }
 
 } // namespace cli

@@ -37,15 +37,18 @@ inline constexpr std::size_t max_assignment_chars = 10;
 
 // The block text (ending in "\n") from the drive's record, its state byte
 // from RaidStatus and its assignment text. A class, state, link, SMART or
-// bad-spot value missing from its value-name table ends the process.
-[[nodiscard]] std::string format_pd_block(frame& context, pd_block_form form, int adapter, int hdd,
-                                          const zan::PhysicalDriveInfo& drive, std::uint8_t state,
-                                          std::string_view assignment);
+// bad-spot value missing from its value-name table ends the run.
+outcome format_pd_block(frame& context, pd_block_form form, int adapter, int hdd, const zan::PhysicalDriveInfo& drive,
+                        std::uint8_t state, std::string_view assignment, std::string& block);
+
+// Formats the block and prints it.
+outcome say_pd_block(frame& context, pd_block_form form, int adapter, int hdd, const zan::PhysicalDriveInfo& drive,
+                     std::uint8_t state, std::string_view assignment);
 
 // Reads the drive's PhysicalDriveInfo (and, for a member, the LogicalDriveInfo
-// of its logical drive) and prints its block. False, with the library error
+// of its logical drive) and prints its block. `stop`, with the library error
 // reported for the adapter, when a read fails.
-[[nodiscard]] bool show_pd_block(frame& context, pd_block_form form, int adapter, int hdd, std::uint8_t state);
+outcome show_pd_block(frame& context, pd_block_form form, int adapter, int hdd, std::uint8_t state);
 
 } // namespace cli
 

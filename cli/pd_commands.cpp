@@ -29,16 +29,27 @@ constexpr locate_mode locate_modes[] = {{0x30, msg::led_active}, {0x00, msg::led
 
 // Prints the adapter's heading and the block of every listed drive that is
 // present.
-bool show_adapter_pds(frame& context, int adapter, const drive_list& drives)
+outcome show_adapter_pds(frame& context, int adapter, const drive_list& drives)
 {
     zan::RaidStatus status;
-    if (!read_raid_status(adapter, status)) return false;
+    if (!read_raid_status(adapter, status)) return outcome::stop;
     sayf(msg::pd_report_heading, adapter);
-    for (const std::uint8_t hdd : drives)
-        if (hdd != unused_entry && status.hdd_state[hdd] != zan::ABSENT &&
-            !show_pd_block(context, pd_block_form::physical_disk, adapter, hdd, status.hdd_state[hdd]))
-            return false;
-    return true;
+    for (const std::uint8_t hdd : drives) {
+        if (hdd == unused_entry || status.hdd_state[hdd] == zan::ABSENT) continue;
+        const outcome shown = show_pd_block(context, pd_block_form::physical_disk, adapter, hdd, status.hdd_state[hdd]);
+        if (shown != outcome::go_on) return shown;
+    }
+    return outcome::go_on;
+}
+
+// Shows the listed drives of every listed adapter.
+outcome show_adapters_pds(frame& context, const adapter_list& adapters, const drive_list& drives)
+{
+    for (const std::uint8_t adapter : adapters) {
+        if (adapter == unused_entry) continue;
+        if (const outcome shown = show_adapter_pds(context, adapter, drives); shown != outcome::go_on) return shown;
+    }
+    return outcome::go_on;
 }
 
 } // namespace
@@ -62,74 +73,75 @@ bool check_pds_present(const adapter_list& adapters, const drive_list& drives)
     });
 }
 
-void command_pd_info(frame& context, int argc, const char* const* argv)
+int command_pd_info(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec grammar{{}, accepts_pds | accepts_adapters};
-    if (!read_command_options(context, argc, argv, grammar, options)) return;
-    if (!check_pds_present(options.adapters.ids, options.pds)) return;
+    const option_grammar grammar{{}, accepts_pds | accepts_adapters};
+    if (const outcome read = read_command_options(context, argc, argv, grammar, options); read != outcome::go_on)
+        return status_after(read);
+    if (!check_pds_present(options.adapters.ids, options.pds)) return success_status;
 
-    for (const std::uint8_t adapter : options.adapters.ids)
-        if (adapter != unused_entry && !show_adapter_pds(context, adapter, options.pds)) return;
+    return status_after(show_adapters_pds(context, options.adapters.ids, options.pds));
 }
 
-void command_pd_list(frame& context, int argc, const char* const* argv)
+int command_pd_list(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec grammar{{}, accepts_adapters, rejection_target::first_option};
-    if (!read_command_options(context, argc, argv, grammar, options)) return;
+    const option_grammar grammar{{}, accepts_adapters, rejection_target::first_option};
+    if (const outcome read = read_command_options(context, argc, argv, grammar, options); read != outcome::go_on)
+        return status_after(read);
 
     // Adapters without drives are named; with -aALL the others still follow.
     adapter_list listed = options.adapters.ids;
     for (std::uint8_t& adapter : listed) {
         if (adapter == unused_entry) continue;
         zan::RaidStatus status;
-        if (!read_raid_status(adapter, status)) return;
+        if (!read_raid_status(adapter, status)) return success_status;
         if (count_physical_drives(status) > 0) continue;
         sayf(msg::no_physical_drive, adapter);
-        if (!options.adapters.all) return;
+        if (!options.adapters.all) return success_status;
         adapter = unused_entry;
     }
 
     drive_list every_drive;
     for (int hdd = 0; hdd < max_drives; ++hdd) every_drive[hdd] = static_cast<std::uint8_t>(hdd);
-    for (const std::uint8_t adapter : listed)
-        if (adapter != unused_entry && !show_adapter_pds(context, adapter, every_drive)) return;
+    return status_after(show_adapters_pds(context, listed, every_drive));
 }
 
-void command_pd_count(frame& context, int argc, const char* const* argv)
+int command_pd_count(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec grammar{{}, accepts_adapters, rejection_target::command};
-    if (!read_command_options(context, argc, argv, grammar, options)) return;
+    const option_grammar grammar{{}, accepts_adapters, rejection_target::command};
+    if (const outcome read = read_command_options(context, argc, argv, grammar, options); read != outcome::go_on)
+        return status_after(read);
 
     for (const std::uint8_t adapter : options.adapters.ids) {
         if (adapter == unused_entry) continue;
         zan::RaidStatus status;
-        if (!read_raid_status(adapter, status)) return;
+        if (!read_raid_status(adapter, status)) return success_status;
         sayf(msg::pd_count, adapter, count_physical_drives(status));
     }
+    return success_status;
 }
 
-void command_pd_locate(frame& context, int argc, const char* const* argv)
+int command_pd_locate(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec grammar{locate_keywords, accepts_pds | accepts_adapters};
-    if (!read_command_options(context, argc, argv, grammar, options)) return;
-    if (!check_pds_present(options.adapters.ids, options.pds)) return;
+    const option_grammar grammar{locate_keywords, accepts_pds | accepts_adapters};
+    if (const outcome read = read_command_options(context, argc, argv, grammar, options); read != outcome::go_on)
+        return status_after(read);
+    if (!check_pds_present(options.adapters.ids, options.pds)) return success_status;
 
     const locate_mode& mode = locate_modes[options.action];
     for (const std::uint8_t adapter : options.adapters.ids) {
         if (adapter == unused_entry) continue;
         for (const std::uint8_t hdd : options.pds) {
             if (hdd == unused_entry) continue;
-            if (!setHDDLocateLED(adapter, hdd, mode.led)) {
-                report_library_error(adapter);
-                return;
-            }
+            if (!call_library(adapter, setHDDLocateLED, adapter, hdd, mode.led)) return success_status;
             sayf(mode.message, hdd, adapter);
         }
     }
+    return success_status;
 }
 
 } // namespace cli

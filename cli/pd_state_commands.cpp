@@ -59,16 +59,15 @@ void say_listing(int adapter, int hdd, bool present, bool candidate)
 
 bool read_pd_info(int adapter, int hdd, zan::PhysicalDriveInfo& drive)
 {
-    if (getPhysicalDriveInfo(adapter, hdd, &drive)) return true;
-    report_library_error(adapter);
-    return false;
+    return call_library(adapter, getPhysicalDriveInfo, adapter, hdd, &drive);
 }
 
-void change_state(frame& context, int argc, const char* const* argv, const state_change& change)
+int change_state(frame& context, int argc, const char* const* argv, const state_change& change)
 {
     command_options options;
-    const option_spec grammar{{}, accepts_pds | accepts_adapters | accepts_nochk};
-    if (!read_command_options(context, argc, argv, grammar, options)) return;
+    const option_grammar grammar{{}, accepts_pds | accepts_adapters | accepts_nochk};
+    if (const outcome read = read_command_options(context, argc, argv, grammar, options); read != outcome::go_on)
+        return status_after(read);
     const auto is_candidate = [&](std::uint8_t state) { return is_alarm_state(state) == change.to_online; };
 
     if (!options.nochk) {
@@ -76,22 +75,20 @@ void change_state(frame& context, int argc, const char* const* argv, const state
             say_listing(adapter, hdd, state != zan::ABSENT, is_candidate(state));
             return true;
         });
-        if (!listed || !confirmed(options, change.question)) return;
+        if (!listed || !confirmed(options, change.question)) return success_status;
     }
-    if (!check_pds_present(options.adapters.ids, options.pds)) return;
+    if (!check_pds_present(options.adapters.ids, options.pds)) return success_status;
 
     static_cast<void>(for_each_pd(options.adapters.ids, options.pds, [&](int adapter, int hdd, std::uint8_t state) {
         if (!is_candidate(state)) {
             say_already(adapter, hdd);
             return true;
         }
-        if (!change.apply(adapter, hdd)) {
-            report_library_error(adapter);
-            return false;
-        }
+        if (!call_library(adapter, change.apply, adapter, hdd)) return false;
         sayf(change.done, hdd, adapter);
         return true;
     }));
+    return success_status;
 }
 
 // One drive of -PDHSP after the checks; false when a library call failed.
@@ -105,8 +102,7 @@ bool hot_spare_drive(int action, int adapter, int hdd, std::uint8_t state)
             sayf(msg::pd_not_good, adapter, hdd);
         } else if (is_spare(drive)) {
             say_already(adapter, hdd);
-        } else if (!createGHS(adapter, hdd)) {
-            report_library_error(adapter);
+        } else if (!call_library(adapter, createGHS, adapter, hdd)) {
             return false;
         } else {
             sayf(msg::hot_spare_set, adapter, hdd);
@@ -116,8 +112,7 @@ bool hot_spare_drive(int action, int adapter, int hdd, std::uint8_t state)
 
     if (!is_spare(drive)) {
         say_already(adapter, hdd);
-    } else if (!deleteGHS(adapter, hdd)) {
-        report_library_error(adapter);
+    } else if (!call_library(adapter, deleteGHS, adapter, hdd)) {
         return false;
     } else {
         sayf(msg::hot_spare_removed, adapter, hdd);
@@ -139,32 +134,34 @@ bool list_spares(const command_options& options)
 
 } // namespace
 
-void command_pd_online(frame& context, int argc, const char* const* argv)
+int command_pd_online(frame& context, int argc, const char* const* argv)
 {
-    change_state(context, argc, argv, go_online);
+    return change_state(context, argc, argv, go_online);
 }
 
-void command_pd_offline(frame& context, int argc, const char* const* argv)
+int command_pd_offline(frame& context, int argc, const char* const* argv)
 {
-    change_state(context, argc, argv, go_offline);
+    return change_state(context, argc, argv, go_offline);
 }
 
-void command_pd_hot_spare(frame& context, int argc, const char* const* argv)
+int command_pd_hot_spare(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec grammar{hot_spare_keywords, accepts_pds | accepts_adapters | accepts_nochk};
-    if (!read_command_options(context, argc, argv, grammar, options)) return;
+    const option_grammar grammar{hot_spare_keywords, accepts_pds | accepts_adapters | accepts_nochk};
+    if (const outcome read = read_command_options(context, argc, argv, grammar, options); read != outcome::go_on)
+        return status_after(read);
 
     if (options.action == set_action) {
-        if (!confirmed(options, msg::confirm_generic)) return;
+        if (!confirmed(options, msg::confirm_generic)) return success_status;
     } else if (!options.nochk) {
-        if (!list_spares(options) || !confirmed(options, msg::confirm_remove_hot_spare)) return;
+        if (!list_spares(options) || !confirmed(options, msg::confirm_remove_hot_spare)) return success_status;
     }
-    if (!check_pds_present(options.adapters.ids, options.pds)) return;
+    if (!check_pds_present(options.adapters.ids, options.pds)) return success_status;
 
     static_cast<void>(for_each_pd(options.adapters.ids, options.pds, [&](int adapter, int hdd, std::uint8_t state) {
         return hot_spare_drive(options.action, adapter, hdd, state);
     }));
+    return success_status;
 }
 
 } // namespace cli

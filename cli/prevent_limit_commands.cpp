@@ -4,6 +4,7 @@
 
 #include "command_options.h"
 #include "commands.h"
+#include "ld_options.h"
 #include "library_errors.h"
 #include "messages.h"
 #include "options.h"
@@ -59,28 +60,27 @@ struct set_request {
     bool nochk = false;
 };
 
-// Takes one option of glprevlimitset; false when it is invalid input.
-bool take_set_option(frame& context, option_loop& loop, set_request& request)
+// Takes one option of glprevlimitset; `stop` when it is invalid input.
+outcome take_set_option(frame& context, option_loop& loop, set_request& request)
 {
     const limit_option option = parse_limit_option(loop.token);
     if (option.matched) {
-        if (!option.value) return false;
+        if (!option.value) return outcome::stop;
         if (option.all) {
-            if (loop.seen & seen_limits || !mark_seen(loop, seen_all)) return false;
+            if (loop.seen & seen_limits || !mark_seen(loop, seen_all)) return outcome::stop;
             request.values.fill(option.value);
-            return true;
+            return outcome::go_on;
         }
-        if (loop.seen & seen_all || !mark_seen(loop, 1u << option.limit)) return false;
+        if (loop.seen & seen_all || !mark_seen(loop, 1u << option.limit)) return outcome::stop;
         request.values[option.limit] = option.value;
-        return true;
+        return outcome::go_on;
     }
-    if (loop.token.starts_with('a'))
-        return mark_seen(loop, seen_adapter) && parse_adapter_selection(context, loop.token, request.adapters);
+    if (loop.token.starts_with('a')) return take_adapter_option(context, loop, seen_adapter, request.adapters);
     if (loop.token == "nochk") {
         request.nochk = true;
-        return mark_seen(loop, seen_nochk);
+        return go_on_if(mark_seen(loop, seen_nochk));
     }
-    return false;
+    return outcome::stop;
 }
 
 } // namespace
@@ -105,51 +105,47 @@ zan::GListInfo apply_limits(const zan::GListInfo& current, const prevent_limit_v
     return next;
 }
 
-void command_prevent_limit_info(frame& context, int argc, const char* const* argv)
+int command_prevent_limit_info(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    const option_spec grammar{{}, accepts_adapters, rejection_target::first_option};
-    if (!read_command_options(context, argc, argv, grammar, options)) return;
+    const option_grammar grammar{{}, accepts_adapters, rejection_target::first_option};
+    if (const outcome read = read_command_options(context, argc, argv, grammar, options); read != outcome::go_on)
+        return status_after(read);
 
     for (const std::uint8_t adapter : options.adapters.ids) {
         if (adapter == unused_entry) continue;
         zan::GListInfo info;
-        if (!getGListInfo(adapter, &info)) {
-            report_library_error(adapter);
-            return;
-        }
+        if (!call_library(adapter, getGListInfo, adapter, &info)) return success_status;
         const auto fields = limit_fields(info);
         sayf(msg::prevent_limits, adapter, static_cast<int>(fields[limit_prevent]->get()),
              static_cast<int>(fields[limit_one_month]->get()), static_cast<int>(fields[limit_half_year]->get()),
              static_cast<int>(fields[limit_one_year]->get()));
     }
+    return success_status;
 }
 
-void command_prevent_limit_set(frame& context, int argc, const char* const* argv)
+int command_prevent_limit_set(frame& context, int argc, const char* const* argv)
 {
     set_request request;
     option_loop loop{argc, argv};
     while (next_option(loop)) {
-        if (!take_set_option(context, loop, request)) return reject_option(loop);
+        const outcome taken = take_set_option(context, loop, request);
+        if (taken == outcome::fatal) return fatal_status;
+        if (taken == outcome::stop) return rejected(loop);
     }
-    if (!(loop.seen & seen_adapter) || !(loop.seen & (seen_limits | seen_all))) return reject_option(loop);
-    if (!request.nochk && confirm(msg::confirm_generic) == answer::no) return;
+    if (!(loop.seen & seen_adapter) || !(loop.seen & (seen_limits | seen_all))) return rejected(loop);
+    if (!request.nochk && confirm(msg::confirm_generic) == answer::no) return success_status;
 
     for (const std::uint8_t adapter : request.adapters.ids) {
         if (adapter == unused_entry) continue;
         zan::GListInfo info;
-        if (!getGListInfo(adapter, &info)) {
-            report_library_error(adapter);
-            return;
-        }
+        if (!call_library(adapter, getGListInfo, adapter, &info)) return success_status;
         const zan::GListInfo next = apply_limits(info, request.values);
-        if (!setGListInfo(adapter, &next)) {
-            report_library_error(adapter);
-            return;
-        }
+        if (!call_library(adapter, setGListInfo, adapter, &next)) return success_status;
         for (int limit = 0; limit < limit_count; ++limit)
             if (request.values[limit]) sayf(limit_keywords[limit].set_message, adapter, *request.values[limit]);
     }
+    return success_status;
 }
 
 } // namespace cli

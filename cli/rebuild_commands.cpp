@@ -23,7 +23,7 @@ namespace cli {
 
 namespace {
 
-constexpr option_spec rebuild_options = {task_action_keywords, accepts_pds | accepts_adapters};
+constexpr option_grammar rebuild_options = {task_action_keywords, accepts_pds | accepts_adapters};
 
 // A physical drive and, for a member in use, its logical drive.
 struct rebuild_view {
@@ -35,17 +35,10 @@ struct rebuild_view {
 bool read_rebuild_view(int adapter, int hdd, rebuild_view& view)
 {
     zan::PhysicalDriveInfo drive;
-    if (!getPhysicalDriveInfo(adapter, hdd, &drive)) {
-        report_library_error(adapter);
-        return false;
-    }
+    if (!call_library(adapter, getPhysicalDriveInfo, adapter, hdd, &drive)) return false;
     view.member = drive.drive_class == class_member_use;
     view.group = drive.group;
-    if (view.member && !getLogicalDriveInfo(adapter, drive.group, &view.ld)) {
-        report_library_error(adapter);
-        return false;
-    }
-    return true;
+    return !view.member || call_library(adapter, getLogicalDriveInfo, adapter, drive.group, &view.ld);
 }
 
 bool is_rebuilding(const rebuild_view& view)
@@ -105,10 +98,7 @@ void start_rebuilds(const command_options& options)
             sayf(refusal, adapter, hdd);
             return true;
         }
-        if (!start_Rebuild(adapter, view.group)) {
-            report_library_error(adapter);
-            return false;
-        }
+        if (!call_library(adapter, start_Rebuild, adapter, view.group)) return false;
         sayf(msg::rebuild_started, hdd, adapter);
         return true;
     }));
@@ -191,15 +181,18 @@ const Choice* find_choice(const std::array<Choice, N>& choices, std::string_view
 
 } // namespace
 
-void command_pd_rebuild(frame& context, int argc, const char* const* argv)
+int command_pd_rebuild(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    if (!read_command_options(context, argc, argv, rebuild_options, options)) return;
-    if (!check_pds_present(options.adapters.ids, options.pds)) return;
+    if (const outcome read = read_command_options(context, argc, argv, rebuild_options, options);
+        read != outcome::go_on)
+        return status_after(read);
+    if (!check_pds_present(options.adapters.ids, options.pds)) return success_status;
 
     switch (static_cast<task_action>(options.action)) {
     case task_action::start:
-        return start_rebuilds(options);
+        start_rebuilds(options);
+        return success_status;
     case task_action::abort:
         // The drive is read before the refusal, so that an adapter that
         // cannot answer is reported as such.
@@ -208,18 +201,22 @@ void command_pd_rebuild(frame& context, int argc, const char* const* argv)
             if (read_rebuild_view(adapter, hdd, view)) sayf(msg::not_supported, msg::abort_option);
             return false;
         }));
-        return;
+        return success_status;
     case task_action::show_progress:
     case task_action::display_progress:
         break;
     }
     std::vector<surveyed_pd> drives;
-    if (!take_survey(options, drives)) return;
-    if (static_cast<task_action>(options.action) == task_action::show_progress) return show_rebuilds(drives);
-    display_rebuilds(drives);
+    if (!take_survey(options, drives)) return success_status;
+    if (static_cast<task_action>(options.action) == task_action::show_progress) {
+        show_rebuilds(drives);
+    } else {
+        display_rebuilds(drives);
+    }
+    return success_status;
 }
 
-void command_pd_rebuild_priority(frame& context, int argc, const char* const* argv)
+int command_pd_rebuild_priority(frame& context, int argc, const char* const* argv)
 {
     const state_choice* state = nullptr;
     const priority_choice* priority = nullptr;
@@ -236,21 +233,28 @@ void command_pd_rebuild_priority(frame& context, int argc, const char* const* ar
             accepted = mark_seen(loop, opt_priority);
             priority = level;
         } else if (loop.token.starts_with('a')) {
-            accepted = take_adapter_option(context, loop, opt_adapter, adapters);
+            const outcome taken = take_adapter_option(context, loop, opt_adapter, adapters);
+            if (taken == outcome::fatal) return fatal_status;
+            accepted = taken == outcome::go_on;
         } else if (loop.token == "nochk") {
             accepted = mark_seen(loop, opt_nochk);
             nochk = true;
         }
-        if (!accepted) return sayf(msg::invalid_input, argv[1]);
+        if (!accepted) break;
     }
-    if ((loop.seen & ~opt_nochk) != (opt_state | opt_priority | opt_adapter)) return sayf(msg::invalid_input, argv[1]);
+    // Every rejection names the command argument.
+    if (loop.index < loop.argc || (loop.seen & ~opt_nochk) != (opt_state | opt_priority | opt_adapter)) {
+        sayf(msg::invalid_input, argv[1]);
+        return success_status;
+    }
 
-    if (!nochk && confirm(msg::confirm_generic) != answer::yes) return;
+    if (!nochk && confirm(msg::confirm_generic) != answer::yes) return success_status;
     for (const std::uint8_t adapter : adapters.ids) {
         if (adapter == unused_entry) continue;
-        if (!state->set(adapter, priority->value)) return report_library_error(adapter);
+        if (!call_library(adapter, state->set, adapter, priority->value)) return success_status;
         sayf(msg::rebuild_priority_set, adapter, state->word, priority->word);
     }
+    return success_status;
 }
 
 } // namespace cli

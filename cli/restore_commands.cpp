@@ -30,8 +30,8 @@ constexpr std::uint8_t delete_action = 1;
 constexpr std::uint32_t no_bad_spot = 0xFFFFFFFF;
 constexpr std::uint8_t state_good = 0;
 
-constexpr option_spec list_options = {{}, accepts_adapters};
-constexpr option_spec bad_spot_options = {{}, accepts_lds | accepts_adapters, rejection_target::first_option};
+constexpr option_grammar list_options = {{}, accepts_adapters};
+constexpr option_grammar bad_spot_options = {{}, accepts_lds | accepts_adapters, rejection_target::first_option};
 
 // Seen-flags of -LDRstrDrvInfo and -LDRstr.
 enum : std::uint32_t {
@@ -56,66 +56,56 @@ struct restore_options {
     std::uint32_t seen = 0;
 };
 
-// An adapter option that names exactly one adapter.
-bool take_single_adapter(frame& context, option_loop& loop, int& adapter)
-{
-    adapter_selection selection{};
-    if (!take_adapter_option(context, loop, opt_adapter, selection)) return false;
-    if (selection.all || used_entries(selection.ids.data(), max_adapters) != 1) return false;
-    adapter = selection.ids[0];
-    return true;
-}
-
 bool read_restore_status(int adapter, zan::RestoreStatus& status)
 {
-    if (getRestoreLDsts(adapter, &status)) return true;
-    report_library_error(adapter);
-    return false;
+    return call_library(adapter, getRestoreLDsts, adapter, &status);
 }
 
-// Recognises one option of -LDRstr; false when it is invalid input.
-bool take_restore_option(frame& context, option_loop& loop, restore_options& options)
+// Recognises one option of -LDRstr; `stop` when it is invalid input.
+outcome take_restore_option(frame& context, option_loop& loop, restore_options& options)
 {
     const std::string_view token = loop.token;
     if (token == "rstr" || token == "del") {
         options.restore = token == "rstr";
-        return mark_seen(loop, opt_action);
+        return go_on_if(mark_seen(loop, opt_action));
     }
     if (token == "wcache") {
         options.write_cache = true;
-        return mark_seen(loop, opt_write_cache);
+        return go_on_if(mark_seen(loop, opt_write_cache));
     }
     if (token == "rcache") {
         options.read_cache = true;
-        return mark_seen(loop, opt_read_cache);
+        return go_on_if(mark_seen(loop, opt_read_cache));
     }
     if (token == "nochk") {
         options.nochk = true;
-        return mark_seen(loop, opt_nochk);
+        return go_on_if(mark_seen(loop, opt_nochk));
     }
     if (token.starts_with("sl") || token.starts_with("dl")) {
         const bool source = token.starts_with("sl");
         ld_selection selection{};
-        if (!take_ld_option(loop, source ? opt_source : opt_destination, selection)) return false;
+        if (!take_ld_option(loop, source ? opt_source : opt_destination, selection)) return outcome::stop;
         (source ? options.source : options.destination) = selection.ids[0];
-        return true;
+        return outcome::go_on;
     }
-    if (token.starts_with('a')) return take_single_adapter(context, loop, options.adapter);
-    return false;
+    if (token.starts_with('a')) return take_single_adapter(context, loop, opt_adapter, options.adapter);
+    return outcome::stop;
 }
 
-bool read_restore_options(frame& context, int argc, const char* const* argv, restore_options& options)
+outcome read_restore_options(frame& context, int argc, const char* const* argv, restore_options& options)
 {
     option_loop loop{argc, argv};
     while (next_option(loop)) {
-        if (!take_restore_option(context, loop, options)) {
+        const outcome taken = take_restore_option(context, loop, options);
+        if (taken == outcome::fatal) return outcome::fatal;
+        if (taken == outcome::stop) {
             reject_option(loop);
-            return false;
+            return outcome::stop;
         }
     }
     constexpr std::uint32_t optional = opt_destination | opt_write_cache | opt_read_cache | opt_nochk;
     options.seen = loop.seen;
-    return require_options(loop, opt_action | opt_source | opt_adapter | (loop.seen & optional));
+    return go_on_if(require_options(loop, opt_action | opt_source | opt_adapter | (loop.seen & optional)));
 }
 
 // Lists the candidate to delete and asks; true when the command goes on.
@@ -128,26 +118,29 @@ bool confirm_delete(const restore_options& options)
     return confirm(msg::confirm_delete) == answer::yes;
 }
 
-// The candidate block of -LDRstrDrvInfo; false when the command ends here.
-bool print_candidate_block(frame& context, int adapter, int ld, const zan::LogicalDriveInfo& candidate)
+// The candidate block of -LDRstrDrvInfo; `stop` when the command ends here.
+outcome print_candidate_block(frame& context, int adapter, int ld, const zan::LogicalDriveInfo& candidate)
 {
     const std::optional<int> level = shown_raid_level(candidate);
     const std::optional<std::string_view> stripe = shown_stripe_size(candidate.stripe_size.get());
     if (!level || !stripe) {
         sayf(msg::information_abnormal, adapter);
-        return false;
+        return outcome::stop;
     }
-    const std::string hot_spare(value_name(context, kind_hot_spare_mode, candidate.hot_spare_mode, adapter));
-    const std::string rebuild(value_name(context, kind_auto_rebuild, candidate.auto_rebuild, adapter));
-    const std::string rebuild_state(value_name(context, kind_rebuild_state, candidate.rebuild_state, adapter));
-    const std::string maintenance(
-        value_name(context, kind_maintenance_state, candidate.maintenance_state, adapter));
-    const std::string read(value_name(context, kind_read_cache, candidate.read_cache, adapter));
-    const std::string write(value_name(context, kind_write_cache, candidate.write_cache, adapter));
+    std::string_view hot_spare, rebuild, rebuild_state, maintenance, read, write;
+    const outcome named = name_values(context, adapter,
+                                      {{kind_hot_spare_mode, candidate.hot_spare_mode, &hot_spare},
+                                       {kind_auto_rebuild, candidate.auto_rebuild, &rebuild},
+                                       {kind_rebuild_state, candidate.rebuild_state, &rebuild_state},
+                                       {kind_maintenance_state, candidate.maintenance_state, &maintenance},
+                                       {kind_read_cache, candidate.read_cache, &read},
+                                       {kind_write_cache, candidate.write_cache, &write}});
+    if (named != outcome::go_on) return named;
     sayf(msg::restore_block, adapter, candidate.member_count, ld, *level, static_cast<int>(candidate.size_mb.get()),
-         std::string(*stripe).c_str(), candidate.member_count, hot_spare.c_str(), rebuild.c_str(),
-         rebuild_state.c_str(), maintenance.c_str(), candidate.progress, "%", read.c_str(), write.c_str());
-    return true;
+         std::string(*stripe).c_str(), candidate.member_count, std::string(hot_spare).c_str(),
+         std::string(rebuild).c_str(), std::string(rebuild_state).c_str(), std::string(maintenance).c_str(),
+         candidate.progress, "%", std::string(read).c_str(), std::string(write).c_str());
+    return outcome::go_on;
 }
 
 // The member entry of `hdd` among the candidate's valid entries, or nullptr.
@@ -160,21 +153,19 @@ const zan::MemberEntry* find_member(const zan::LogicalDriveInfo& candidate, int 
 }
 
 // The physical-drive blocks of the candidate's members, with the states the
-// candidate recorded for them; false when the command ends here.
-bool print_candidate_members(frame& context, int adapter, const zan::LogicalDriveInfo& candidate)
+// candidate recorded for them; `stop` when the command ends here.
+outcome print_candidate_members(frame& context, int adapter, const zan::LogicalDriveInfo& candidate)
 {
     for (int hdd = 0; hdd < max_drives; ++hdd) {
         const zan::MemberEntry* member = find_member(candidate, hdd);
         if (member == nullptr) continue;
         zan::PhysicalDriveInfo drive;
-        if (!getPhysicalDriveInfo(adapter, hdd, &drive)) {
-            report_library_error(adapter);
-            return false;
-        }
-        say(format_pd_block(context, pd_block_form::pd_information, adapter, hdd, drive, member->drive_state,
-                            drive_assignment(drive, hdd, &candidate)));
+        if (!call_library(adapter, getPhysicalDriveInfo, adapter, hdd, &drive)) return outcome::stop;
+        const outcome shown = say_pd_block(context, pd_block_form::pd_information, adapter, hdd, drive,
+                                           member->drive_state, drive_assignment(drive, hdd, &candidate));
+        if (shown != outcome::go_on) return shown;
     }
-    return true;
+    return outcome::go_on;
 }
 
 // The bad-spot list of one logical drive from its present members that
@@ -182,26 +173,17 @@ bool print_candidate_members(frame& context, int adapter, const zan::LogicalDriv
 bool collect_bad_spots(int adapter, int ld, const zan::RaidStatus& status, std::vector<std::uint32_t>& list)
 {
     zan::LogicalDriveInfo info;
-    if (!getLogicalDriveInfo(adapter, ld, &info)) {
-        report_library_error(adapter);
-        return false;
-    }
+    if (!call_library(adapter, getLogicalDriveInfo, adapter, ld, &info)) return false;
     const int entries = std::min<int>(info.member_count, zan::MAX_HDDS);
     for (int i = 0; i < entries; ++i) {
         const int hdd = info.members[i].hdd;
         // A member that is missing has no list; asking for it would only fail.
         if (hdd >= zan::MAX_HDDS || status.hdd_state[hdd] == zan::ABSENT) continue;
         zan::PhysicalDriveInfo drive;
-        if (!getPhysicalDriveInfo(adapter, hdd, &drive)) {
-            report_library_error(adapter);
-            return false;
-        }
+        if (!call_library(adapter, getPhysicalDriveInfo, adapter, hdd, &drive)) return false;
         if (drive.group != ld) continue;
         zan::BadspotInfo spots;
-        if (!getBadspotInfo(adapter, hdd, &spots)) {
-            report_library_error(adapter);
-            return false;
-        }
+        if (!call_library(adapter, getBadspotInfo, adapter, hdd, &spots)) return false;
         merge_bad_spots(list, spots);
     }
     return true;
@@ -261,24 +243,29 @@ zan::RestoreLDRecord delete_request(int adapter, int source)
     return record;
 }
 
-void command_restore_list(frame& context, int argc, const char* const* argv)
+int command_restore_list(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    if (!read_command_options(context, argc, argv, list_options, options)) return;
+    if (const outcome read = read_command_options(context, argc, argv, list_options, options); read != outcome::go_on)
+        return status_after(read);
     for (const std::uint8_t adapter : options.adapters.ids) {
         if (adapter == unused_entry) continue;
         zan::RestoreStatus status;
-        if (!read_restore_status(adapter, status)) return;
+        if (!read_restore_status(adapter, status)) return success_status;
         sayf(msg::restore_list_heading, adapter, status.candidate_count);
         for (int ld = 0; ld < max_drives; ++ld) {
-            const std::string state(value_name(context, kind_ld_state, status.candidate_state[ld], adapter));
-            sayf(msg::restore_list_line, ld, state.c_str());
+            std::string_view state;
+            if (name_values(context, adapter, {{kind_ld_state, status.candidate_state[ld], &state}}) ==
+                outcome::fatal)
+                return fatal_status;
+            sayf(msg::restore_list_line, ld, std::string(state).c_str());
         }
         say("");
     }
+    return success_status;
 }
 
-void command_restore_info(frame& context, int argc, const char* const* argv)
+int command_restore_info(frame& context, int argc, const char* const* argv)
 {
     int adapter = 0;
     ld_selection lds{};
@@ -288,100 +275,98 @@ void command_restore_info(frame& context, int argc, const char* const* argv)
         if (loop.token.starts_with('l')) {
             accepted = take_ld_option(loop, opt_lds, lds) && !lds.all && used_entries(lds.ids.data(), max_drives) == 1;
         } else if (loop.token.starts_with('a')) {
-            accepted = take_single_adapter(context, loop, adapter);
+            const outcome taken = take_single_adapter(context, loop, opt_adapter, adapter);
+            if (taken == outcome::fatal) return fatal_status;
+            accepted = taken == outcome::go_on;
         }
-        if (!accepted) return reject_option(loop);
+        if (!accepted) return rejected(loop);
     }
-    if (!require_options(loop, opt_lds | opt_adapter)) return;
+    if (!require_options(loop, opt_lds | opt_adapter)) return success_status;
 
     const int ld = lds.ids[0];
     zan::RestoreStatus status;
-    if (!read_restore_status(adapter, status)) return;
+    if (!read_restore_status(adapter, status)) return success_status;
     if (candidate_state(status, ld) == zan::ABSENT) {
         sayf(msg::adapter_specified_not_exist, adapter, msg::object_virtual_drives, ld);
-        return;
+        return success_status;
     }
     zan::LogicalDriveInfo candidate;
-    if (!getRestoreLDInfo(adapter, ld, &candidate)) {
-        report_library_error(adapter);
-        return;
-    }
-    if (!print_candidate_block(context, adapter, ld, candidate)) return;
-    static_cast<void>(print_candidate_members(context, adapter, candidate));
+    if (!call_library(adapter, getRestoreLDInfo, adapter, ld, &candidate)) return success_status;
+    if (const outcome shown = print_candidate_block(context, adapter, ld, candidate); shown != outcome::go_on)
+        return status_after(shown);
+    return status_after(print_candidate_members(context, adapter, candidate));
 }
 
-void command_restore(frame& context, int argc, const char* const* argv)
+int command_restore(frame& context, int argc, const char* const* argv)
 {
     restore_options options;
-    if (!read_restore_options(context, argc, argv, options)) return;
+    if (const outcome read = read_restore_options(context, argc, argv, options); read != outcome::go_on)
+        return status_after(read);
     const int adapter = options.adapter;
     const int source = options.source;
 
     if (!options.nochk) {
         const bool go_on = options.restore ? confirm(msg::confirm_generic) == answer::yes : confirm_delete(options);
-        if (!go_on) return;
+        if (!go_on) return success_status;
     }
 
     zan::RestoreStatus status;
-    if (!read_restore_status(adapter, status)) return;
+    if (!read_restore_status(adapter, status)) return success_status;
     const std::uint8_t state = candidate_state(status, source);
     if (state == zan::ABSENT) {
         sayf(msg::adapter_specified_not_exist, adapter, msg::object_virtual_drives, source);
-        return;
+        return success_status;
     }
     if (options.restore && state != state_good) {
         sayf(msg::ld_not_good, adapter, source);
-        return;
+        return success_status;
     }
     if ((options.seen & opt_destination) && options.destination == unused_entry) {
         sayf(msg::ld_number_exceeds, adapter);
-        return;
+        return success_status;
     }
 
     int destination = options.destination;
     if (options.restore && !(options.seen & opt_destination)) {
         // The lowest free number; with none free the adapter decides on 255.
         zan::RaidStatus raid;
-        if (!read_raid_status(adapter, raid)) return;
+        if (!read_raid_status(adapter, raid)) return success_status;
         destination = lowest_free_ld(raid).value_or(unused_entry);
     }
 
     zan::LogicalDriveInfo candidate;
-    if (!getRestoreLDInfo(adapter, source, &candidate)) {
-        report_library_error(adapter);
-        return;
-    }
+    if (!call_library(adapter, getRestoreLDInfo, adapter, source, &candidate)) return success_status;
     zan::RestoreLDRecord request =
         options.restore
             ? restore_request(adapter, source, destination, candidate, options.write_cache, options.read_cache)
             : delete_request(adapter, source);
-    if (!configRestoreLD(&request)) {
-        report_library_error(adapter);
-        return;
-    }
+    if (!call_library(adapter, configRestoreLD, &request)) return success_status;
     sayf(options.restore ? msg::restored_virtual_drive : msg::deleted_virtual_drive, adapter, source);
+    return success_status;
 }
 
-void command_bad_spots(frame& context, int argc, const char* const* argv)
+int command_bad_spots(frame& context, int argc, const char* const* argv)
 {
     command_options options;
-    if (!read_command_options(context, argc, argv, bad_spot_options, options)) return;
     std::vector<ld_target> targets;
-    if (!resolve_ld_targets(context, options.adapters, options.lds, targets)) return;
+    if (const outcome read = read_ld_target_options(context, argc, argv, bad_spot_options, options, targets);
+        read != outcome::go_on)
+        return status_after(read);
 
     int shown_adapter = -1;
     zan::RaidStatus status;
     for (const ld_target& target : targets) {
         if (target.adapter != shown_adapter) {
             if (shown_adapter >= 0) say("");
-            if (!read_raid_status(target.adapter, status)) return;
+            if (!read_raid_status(target.adapter, status)) return success_status;
             sayf(msg::adapter_heading, target.adapter);
             shown_adapter = target.adapter;
         }
         std::vector<std::uint32_t> list;
-        if (!collect_bad_spots(target.adapter, target.ld, status, list)) return;
+        if (!collect_bad_spots(target.adapter, target.ld, status, list)) return success_status;
         print_bad_spots(target.ld, list);
     }
+    return success_status;
 }
 
 } // namespace cli

@@ -66,14 +66,15 @@ void sort_ids(std::uint8_t* ids, int size)
 }
 
 // Ends the run when an adapter named on the command line cannot be used.
-void probe_adapter(frame& context, int adapter)
+outcome probe_adapter(frame& context, int adapter)
 {
     zan::ContInfo info;
-    if (getContInfo(adapter, &info)) return;
+    if (getContInfo(adapter, &info)) return outcome::go_on;
     const std::uint32_t word = DLLGetLastError();
-    if (word & zan::DLL_ERROR_IOCTL_BUSY) fatal_exit(context, msg::competition, adapter);
+    if (word & zan::DLL_ERROR_IOCTL_BUSY) return fatal_end(context, msg::competition, adapter);
     if (word & (zan::DLL_ARG_ERROR_NO_SUCH_CONTROLLER | zan::DLL_ARG_ERROR_CONTNO))
-        fatal_exit(context, format(msg::specified_not_exist, msg::object_adapter, adapter), adapter);
+        return fatal_end(context, format(msg::specified_not_exist, msg::object_adapter, adapter), adapter);
+    return outcome::go_on;
 }
 
 } // namespace
@@ -83,32 +84,32 @@ int used_entries(const std::uint8_t* ids, int size)
     return static_cast<int>(std::count_if(ids, ids + size, [](std::uint8_t id) { return id != unused_entry; }));
 }
 
-bool parse_adapter_selection(frame& context, std::string_view token, adapter_selection& selection)
+outcome parse_adapter_selection(frame& context, std::string_view token, adapter_selection& selection)
 {
     selection.ids.fill(unused_entry);
     selection.all = token.starts_with("aall");
 
     if (token == "aall") {
         std::uint8_t count = 0;
-        if (!getContNum(&count)) fatal_exit(context, current_library_error_message(std::nullopt), std::nullopt);
-        if (count == 0) fatal_exit_keep_library(context, msg::no_adapter);
+        if (!getContNum(&count)) return fatal_end(context, current_library_error_message(std::nullopt), std::nullopt);
+        if (count == 0) return fatal_end_keep_library(context, msg::no_adapter);
         const int adapters = std::min<int>(count, max_adapters);
         for (int adapter = 0; adapter < adapters; ++adapter) {
             selection.ids[adapter] = static_cast<std::uint8_t>(adapter);
-            probe_adapter(context, adapter);
+            if (probe_adapter(context, adapter) == outcome::fatal) return outcome::fatal;
         }
-        return true;
+        return outcome::go_on;
     }
 
-    if (!token.starts_with('a')) return false;
+    if (!token.starts_with('a')) return outcome::stop;
     std::vector<int> values;
-    if (!split_digit_list(token.substr(1), false, values)) return false;
+    if (!split_digit_list(token.substr(1), false, values)) return outcome::stop;
     for (const int adapter : values) {
-        if (!add_distinct(selection.ids.data(), max_adapters, adapter, max_adapters)) return false;
-        probe_adapter(context, adapter);
+        if (!add_distinct(selection.ids.data(), max_adapters, adapter, max_adapters)) return outcome::stop;
+        if (probe_adapter(context, adapter) == outcome::fatal) return outcome::fatal;
     }
     sort_ids(selection.ids.data(), max_adapters);
-    return true;
+    return outcome::go_on;
 }
 
 bool parse_ld_selection(std::string_view token, ld_selection& selection)

@@ -34,10 +34,11 @@ struct ld_selection {
 // Number of used places of a list.
 [[nodiscard]] int used_entries(const std::uint8_t* ids, int size);
 
-// "aall", or "a" followed by single digits separated by commas. Every named
-// adapter is probed; one that does not exist, or an adapter that stays busy,
-// ends the process (as does "aall" with no adapter at all).
-[[nodiscard]] bool parse_adapter_selection(frame& context, std::string_view token, adapter_selection& selection);
+// "aall", or "a" followed by single digits separated by commas; `stop` for
+// invalid input. Every named adapter is probed; one that does not exist, or
+// an adapter that stays busy, ends the run (as does "aall" with no adapter
+// at all).
+outcome parse_adapter_selection(frame& context, std::string_view token, adapter_selection& selection);
 
 // "lall", "l" followed by single digits separated by commas (a trailing comma
 // is accepted), or the restore forms "sl"/"dl" with at most one digit.

@@ -10,27 +10,27 @@
 
 namespace cli {
 
-void command_adapter_count(frame&, int argc, const char* const* argv)
+int command_adapter_count(frame&, int argc, const char* const* argv)
 {
-    if (!no_options(argc, argv)) return;
+    if (!no_options(argc, argv)) return success_status;
     std::uint8_t count = 0;
-    if (!getContNum(&count)) {
-        report_library_error(std::nullopt);
-        return;
-    }
+    if (!call_library(std::nullopt, getContNum, &count)) return success_status;
     sayf(msg::adapter_count, count);
+    return success_status;
 }
 
-void command_version(frame&, int argc, const char* const* argv)
+int command_version(frame&, int argc, const char* const* argv)
 {
-    if (!no_options(argc, argv)) return;
+    if (!no_options(argc, argv)) return success_status;
     sayf(msg::banner, ZAN_CLI_VERSION);
+    return success_status;
 }
 
-void command_usage(frame&, int argc, const char* const* argv)
+int command_usage(frame&, int argc, const char* const* argv)
 {
-    if (!no_options(argc, argv)) return;
+    if (!no_options(argc, argv)) return success_status;
     say(msg::usage);
+    return success_status;
 }
 
 } // namespace cli

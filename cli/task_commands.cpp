@@ -45,7 +45,7 @@ constexpr ld_task make_parity = {
     msg::mp_not_in_progress, msg::mp_heading,
 };
 
-constexpr option_spec task_options = {task_action_keywords, accepts_lds | accepts_adapters};
+constexpr option_grammar task_options = {task_action_keywords, accepts_lds | accepts_adapters};
 
 // A target and its record as read once at the start.
 struct surveyed_ld {
@@ -63,9 +63,7 @@ struct ld_survey {
 
 bool read_ld_info(int adapter, int ld, zan::LogicalDriveInfo& info)
 {
-    if (getLogicalDriveInfo(adapter, ld, &info)) return true;
-    report_library_error(adapter);
-    return false;
+    return call_library(adapter, getLogicalDriveInfo, adapter, ld, &info);
 }
 
 bool take_survey(const ld_task& task, const std::vector<ld_target>& targets, ld_survey& survey)
@@ -113,7 +111,7 @@ void start_tasks(const ld_task& task, const ld_survey& survey)
             if (!quiet) sayf(refusal, target.adapter, target.ld);
             continue;
         }
-        if (!task.start(target.adapter, target.ld)) return report_library_error(target.adapter);
+        if (!call_library(target.adapter, task.start, target.adapter, target.ld)) return;
         sayf(task.started, target.ld, target.adapter);
     }
 }
@@ -126,7 +124,7 @@ void abort_tasks(const ld_task& task, const ld_survey& survey)
             if (!quiet) sayf(task.already_ended, target.adapter, target.ld);
             continue;
         }
-        if (!task.stop(target.adapter, target.ld)) return report_library_error(target.adapter);
+        if (!call_library(target.adapter, task.stop, target.adapter, target.ld)) return;
         sayf(task.aborted, target.ld, target.adapter);
     }
 }
@@ -171,38 +169,44 @@ void display_progress(const ld_task& task, const ld_survey& survey)
     });
 }
 
-void run_ld_task(frame& context, int argc, const char* const* argv, const ld_task& task)
+int run_ld_task(frame& context, int argc, const char* const* argv, const ld_task& task)
 {
     command_options options;
-    if (!read_command_options(context, argc, argv, task_options, options)) return;
     std::vector<ld_target> targets;
-    if (!resolve_ld_targets(context, options.adapters, options.lds, targets)) return;
+    if (const outcome read = read_ld_target_options(context, argc, argv, task_options, options, targets);
+        read != outcome::go_on)
+        return status_after(read);
     ld_survey survey;
     survey.all_lds = options.lds.all;
-    if (!take_survey(task, targets, survey)) return;
+    if (!take_survey(task, targets, survey)) return success_status;
 
     switch (static_cast<task_action>(options.action)) {
     case task_action::start:
-        return start_tasks(task, survey);
+        start_tasks(task, survey);
+        break;
     case task_action::abort:
-        return abort_tasks(task, survey);
+        abort_tasks(task, survey);
+        break;
     case task_action::show_progress:
-        return show_progress(task, survey);
+        show_progress(task, survey);
+        break;
     case task_action::display_progress:
-        return display_progress(task, survey);
+        display_progress(task, survey);
+        break;
     }
+    return success_status;
 }
 
 } // namespace
 
-void command_ld_consistency_check(frame& context, int argc, const char* const* argv)
+int command_ld_consistency_check(frame& context, int argc, const char* const* argv)
 {
-    run_ld_task(context, argc, argv, consistency_check);
+    return run_ld_task(context, argc, argv, consistency_check);
 }
 
-void command_ld_make_parity(frame& context, int argc, const char* const* argv)
+int command_ld_make_parity(frame& context, int argc, const char* const* argv)
 {
-    run_ld_task(context, argc, argv, make_parity);
+    return run_ld_task(context, argc, argv, make_parity);
 }
 
 } // namespace cli

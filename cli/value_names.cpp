@@ -78,18 +78,21 @@ value_lookup find_value_name(int kind, unsigned value)
     return {lookup_status::no_value, {}};
 }
 
-std::string_view value_name(frame& context, int kind, unsigned value, int adapter)
+outcome name_values(frame& context, int adapter, std::initializer_list<value_request> requests)
 {
-    const value_lookup lookup = find_value_name(kind, value);
-    switch (lookup.status) {
-    case lookup_status::found:
-        break;
-    case lookup_status::no_table:
-        fatal_exit(context, internal_error_message(category_argument, no_value_table_code), adapter);
-    case lookup_status::no_value:
-        fatal_exit(context, format(msg::information_abnormal, adapter), adapter);
+    for (const value_request& request : requests) {
+        const value_lookup lookup = find_value_name(request.kind, request.value);
+        switch (lookup.status) {
+        case lookup_status::found:
+            *request.word = lookup.word;
+            break;
+        case lookup_status::no_table:
+            return fatal_end(context, internal_error_message(category_argument, no_value_table_code), adapter);
+        case lookup_status::no_value:
+            return fatal_end(context, format(msg::information_abnormal, adapter), adapter);
+        }
     }
-    return lookup.word;
+    return outcome::go_on;
 }
 
 } // namespace cli

@@ -3,6 +3,7 @@
 #ifndef CLI_VALUE_NAMES_H
 #define CLI_VALUE_NAMES_H
 
+#include <initializer_list>
 #include <string_view>
 
 #include "frame.h"
@@ -40,9 +41,17 @@ struct value_lookup {
 // The word of the first row of the kind's table with that value.
 [[nodiscard]] value_lookup find_value_name(int kind, unsigned value);
 
-// The same, ending the process when the kind has no table (internal error)
-// or the value is missing from it (the adapter's information is abnormal).
-[[nodiscard]] std::string_view value_name(frame& context, int kind, unsigned value, int adapter);
+// One coded value to name, and where its word goes.
+struct value_request {
+    int kind;
+    unsigned value;
+    std::string_view* word;
+};
+
+// Names the values in order. The first one that cannot be named ends the run:
+// a kind without a table (internal error) or a value missing from its table
+// (the adapter's information is abnormal).
+outcome name_values(frame& context, int adapter, std::initializer_list<value_request> requests);
 
 } // namespace cli
 

@@ -38,6 +38,20 @@ bool adopt_exclusive(hosted::unique_fd fd, void*& handle)
     return true;
 }
 
+// The status of the file behind an open handle.
+bool stat_open(void* handle, struct stat& info)
+{
+    if (handle == nullptr) {
+        set_last_error(ERR_INVALID_HANDLE);
+        return false;
+    }
+    if (::fstat(descriptor(handle), &info) != 0) {
+        hosted::set_last_error_from_errno();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 file::~file()
@@ -98,7 +112,9 @@ bool file::open_existing_read_exclusive(const char* path)
         set_last_error(ERR_PATH_NOT_FOUND);
         return false;
     }
-    hosted::unique_fd fd(::open(path, O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK, opening a FIFO would wait for a writer for ever;
+    // reads of a regular file never block, so the flag is dropped for them.
+    hosted::unique_fd fd(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.valid()) {
         hosted::set_last_error_from_errno();
         return false;
@@ -112,20 +128,28 @@ bool file::open_existing_read_exclusive(const char* path)
         set_last_error(ERR_ACCESS_DENIED);
         return false;
     }
+    if (S_ISREG(info.st_mode)) {
+        const int flags = ::fcntl(fd.get(), F_GETFL);
+        if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+            hosted::set_last_error_from_errno();
+            return false;
+        }
+    }
     return adopt_exclusive(std::move(fd), handle_);
+}
+
+bool file::kind(file_kind& kind) const
+{
+    struct stat info {};
+    if (!stat_open(handle_, info)) return false;
+    kind = S_ISREG(info.st_mode) ? file_kind::disk : file_kind::other;
+    return true;
 }
 
 bool file::size(std::uint64_t& bytes) const
 {
-    if (handle_ == nullptr) {
-        set_last_error(ERR_INVALID_HANDLE);
-        return false;
-    }
     struct stat info {};
-    if (::fstat(descriptor(handle_), &info) != 0) {
-        hosted::set_last_error_from_errno();
-        return false;
-    }
+    if (!stat_open(handle_, info)) return false;
     bytes = static_cast<std::uint64_t>(info.st_size);
     return true;
 }

@@ -60,6 +60,21 @@ bool file::open_existing_read_exclusive(const char* path)
     return true;
 }
 
+bool file::kind(file_kind& kind) const
+{
+    SetLastError(NO_ERROR);
+    const DWORD type = GetFileType(handle_);
+    if (type == FILE_TYPE_UNKNOWN && GetLastError() != NO_ERROR)
+        return false;
+    // A disk device opened by its path is also of type disk, but has no file
+    // information of its own, or says it is a device.
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool plain_file = type == FILE_TYPE_DISK && GetFileInformationByHandle(handle_, &info) != FALSE &&
+                            (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+    kind = plain_file ? file_kind::disk : file_kind::other;
+    return true;
+}
+
 bool file::size(std::uint64_t& bytes) const
 {
     BY_HANDLE_FILE_INFORMATION info;

@@ -136,11 +136,33 @@ General Revision      : 1.30" ]
     [ "$status" -eq "$(status_of 13)" ]
     [ "$output" = "Fatal error - $PWD/big.img: file is broken." ]
 
+    # A pipe or a device is no image: refused before it is read, so a pipe
+    # without a writer cannot hold the update (and its lock) for ever.
+    mkfifo pipe.img
+    run timeout 20 "$cli" -AdpFwFlash -fpipe.img -a0
+    [ "$status" -eq "$(status_of 13)" ]
+    [ "$output" = "Fatal error - $PWD/pipe.img: file is broken." ]
+    run "$cli" -AdpFwFlash -f/dev/zero -a0
+    [ "$status" -eq "$(status_of 13)" ]
+    [ "$output" = "Fatal error - /dev/zero: file is broken." ]
+
     # A full path of 260 characters or more cannot be formed.
     long=$(head -c 250 /dev/zero | tr '\0' x)
     run "$cli" -AdpFwFlash "-f$long" -a0
     [ "$status" -eq "$(status_of 2)" ]
     [ "$output" = "Fatal error - $long: The specified file is not found." ]
+}
+
+@test "the image goes to the adapter whose revision was shown, however the ports are numbered" {
+    image image.img --revision 1.30
+    # Port 2 fails the library's discovery once: adapter 0 is the one on port 3.
+    "$ZAN_BIN/zansim" fault status 2 8005 1
+    run "$cli" -AdpFwFlash -fimage.img -NoVerChk -a0
+    [ "$status" -eq 0 ]
+    [[ "$output" == *"ROM General Revision : 1.12"* ]]
+    [[ "$output" == *"   Adapter 0: Firmware Update Completed."* ]]
+    [ "$("$ZAN_BIN/zansim" show | grep 'Flash ROM')" = "  Flash ROM: bank 1 1.10 good, bank 2 1.08 good, starts from bank 1
+  Flash ROM: bank 1 1.30 good, bank 2 1.12 good, starts from bank 1" ]
 }
 
 @test "a piece the adapter keeps refusing ends with the I/O device message" {

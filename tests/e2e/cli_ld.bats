@@ -92,6 +92,18 @@ BLOCK
     [ "$output" = "$(printf 'Adapter 0 -- Virtual Drive Information:\n\n'; raid1_block; echo; raid5_block)" ]
 }
 
+@test "-LDInfo counts data drives and spares in use for RAID10, not group hot spares" {
+    {
+        echo "[adapter 2]"
+        for drive in 0 1 2 3 4 6 7; do echo "[drive $drive]"; done
+        printf '[logical 0]\nlevel = 1\nmembers = 0 1 6g 7g\n'
+        printf '[logical 1]\nlevel = 1\nmembers = 2 3s 4g\n'
+    } | machine
+    run "$cli" -LDInfo -Lall -a0
+    [ "$status" -eq 0 ]
+    [ "$(grep -E '^(RAID Level|Number of Drives)' <<<"$output" | tr -s ' ' | paste -sd,)" = "RAID Level: RAID1,Number of Drives: 4,RAID Level: RAID1,Number of Drives: 3" ]
+}
+
 @test "-LDInfo shows RAID 1 over four drives as RAID10, one heading per adapter" {
     run "$cli" -LDInfo -Lall -aALL
     [ "$status" -eq 0 ]

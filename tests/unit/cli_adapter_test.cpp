@@ -37,7 +37,7 @@ TEST(CliAdapterReport, FlashBankStatesAndPatrolDelays)
     EXPECT_EQ(bank->checksums, "#1:Check Sum NG #2:Check Sum NG");
     EXPECT_EQ(cli::find_flash_bank(0x22)->checksums, "#1:Check Sum NG #2:Check Sum OK");
     EXPECT_EQ(cli::find_flash_bank(0x11)->checksums, "#1:Check Sum OK #2:Check Sum NG");
-    // Only the five documented states: a start bank with no good image, a
+    // Only the five flash bank states: a start bank with no good image, a
     // good image without a start bank or a third bank are abnormal.
     for (const int state : {0x01, 0x03, 0x10, 0x12, 0x21, 0x33, 0xFF}) EXPECT_EQ(cli::find_flash_bank(state), nullptr);
 
@@ -174,7 +174,7 @@ TEST(CliAdapterReport, AFailedReadEndsTheReportAfterTheAdaptersShown)
     zan_test::output_capture out;
     cli::frame context;
     const char* const argv[] = {"zancli", "-AdpAllInfo", "-aALL"};
-    cli::command_adapter_all_info(context, 3, argv);
+    EXPECT_EQ(cli::command_adapter_all_info(context, 3, argv), 0);
     static_cast<void>(finContData());
 
     const std::vector<std::string> lines = lines_of(out.text());

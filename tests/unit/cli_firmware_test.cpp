@@ -1,16 +1,20 @@
-// zancli's firmware update: the image checks, the information block, the
-// WRITE BUFFER record, the question, the download's retry rule and the
-// numbering of the download ports.
+// The firmware update: the image checks and the opening of image files, the
+// information block, the WRITE BUFFER record, the question and the
+// download's retry rule.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "cli_test_support.h"
 #include "exchange.h"
+#include "firmware_download.h"
 #include "firmware_image.h"
-#include "firmware_ports.h"
 #include "firmware_update.h"
 #include "plat/error.h"
 #include "sim/control.h"
@@ -19,9 +23,9 @@
 
 namespace {
 
-cli::image_header header_for(std::uint32_t length, const char* revision = "A012")
+zan::image_header header_for(std::uint32_t length, const char* revision = "A012")
 {
-    cli::image_header header{};
+    zan::image_header header{};
     std::memcpy(header.magic, "Brimstal", 8);
     std::memcpy(header.revision, revision, 4);
     header.image_length.set(length);
@@ -30,46 +34,46 @@ cli::image_header header_for(std::uint32_t length, const char* revision = "A012"
 
 TEST(CliFirmwareImage, LengthFieldMustMatchTheFileExactly)
 {
-    const cli::image_header header = header_for(0x000F8000);
-    EXPECT_EQ(cli::check_image(header, 256 + 0x000F8000), cli::image_check::valid);
-    EXPECT_EQ(cli::check_image(header, 256 + 0x000F8000 + 1), cli::image_check::broken);
-    EXPECT_EQ(cli::check_image(header, 256 + 0x000F8000 - 1), cli::image_check::broken);
+    const zan::image_header header = header_for(0x000F8000);
+    EXPECT_EQ(zan::check_image(header, 256 + 0x000F8000), zan::image_check::valid);
+    EXPECT_EQ(zan::check_image(header, 256 + 0x000F8000 + 1), zan::image_check::broken);
+    EXPECT_EQ(zan::check_image(header, 256 + 0x000F8000 - 1), zan::image_check::broken);
 
     // A header cut short by the file reads zero where the file ended.
-    cli::image_header empty{};
+    zan::image_header empty{};
     std::memcpy(empty.magic, "Brimstal", 8);
-    EXPECT_EQ(cli::check_image(empty, 10), cli::image_check::broken);
+    EXPECT_EQ(zan::check_image(empty, 10), zan::image_check::broken);
     // A header alone is an empty image: nothing to write.
-    EXPECT_EQ(cli::check_image(empty, 256), cli::image_check::broken);
+    EXPECT_EQ(zan::check_image(empty, 256), zan::image_check::broken);
 }
 
 TEST(CliFirmwareImage, WrongMagicAndOversizedFilesAreRefused)
 {
-    cli::image_header header = header_for(16);
+    zan::image_header header = header_for(16);
     header.magic[7] = 'L';
-    EXPECT_EQ(cli::check_image(header, 256 + 16), cli::image_check::not_image);
-    cli::image_header zeros{};
-    EXPECT_EQ(cli::check_image(zeros, 0), cli::image_check::not_image);
+    EXPECT_EQ(zan::check_image(header, 256 + 16), zan::image_check::not_image);
+    zan::image_header zeros{};
+    EXPECT_EQ(zan::check_image(zeros, 0), zan::image_check::not_image);
 
     // Offsets travel in 24 bits: 16 MiB and more cannot be sent.
-    EXPECT_EQ(cli::check_image(header_for(0xFFFFFF), 256 + 0xFFFFFFull), cli::image_check::valid);
-    EXPECT_EQ(cli::check_image(header_for(0x1000000), 256 + 0x1000000ull), cli::image_check::broken);
+    EXPECT_EQ(zan::check_image(header_for(0xFFFFFF), 256 + 0xFFFFFFull), zan::image_check::valid);
+    EXPECT_EQ(zan::check_image(header_for(0x1000000), 256 + 0x1000000ull), zan::image_check::broken);
     // A file of 4 GiB or more, whatever its length field says.
-    EXPECT_EQ(cli::check_image(header_for(0xFFFFFF00), 0x100000000ull), cli::image_check::broken);
+    EXPECT_EQ(zan::check_image(header_for(0xFFFFFF00), 0x100000000ull), zan::image_check::broken);
 }
 
 TEST(CliFirmwareImage, OnlyANewerAdapterRevisionIsADowngrade)
 {
     const char a011[4] = {'A', '0', '1', '1'};
     const char a012[4] = {'A', '0', '1', '2'};
-    EXPECT_TRUE(cli::is_downgrade(a012, a011));
-    EXPECT_FALSE(cli::is_downgrade(a011, a012));
-    EXPECT_FALSE(cli::is_downgrade(a012, a012));
+    EXPECT_TRUE(zan::is_downgrade(a012, a011));
+    EXPECT_FALSE(zan::is_downgrade(a011, a012));
+    EXPECT_FALSE(zan::is_downgrade(a012, a012));
 }
 
 TEST(CliFirmwareImage, InformationBlock)
 {
-    cli::image_header header = header_for(0x000F8000, "A013");
+    zan::image_header header = header_for(0x000F8000, "A013");
     const std::uint8_t date[4] = {0x20, 0x09, 0x04, 0x24};
     std::memcpy(header.date, date, 4);
     std::memcpy(header.author, "Meridan Firmware", 16); // all 16 characters, no terminator
@@ -88,28 +92,87 @@ TEST(CliFirmwareImage, InformationBlock)
 
 TEST(CliFirmwareImage, PiecesAndTheirPercentages)
 {
-    EXPECT_EQ(cli::piece_count(8192), 2u);
-    EXPECT_EQ(cli::piece_count(4097), 2u);
-    EXPECT_EQ(cli::piece_count(1), 1u);
-    EXPECT_EQ(cli::piece_count(0), 0u);
-    EXPECT_EQ(cli::percent_sent(1, 2), 50);
-    EXPECT_EQ(cli::percent_sent(2, 2), 100);
-    EXPECT_EQ(cli::percent_sent(1, 3), 33);
-    EXPECT_EQ(cli::percent_sent(4095, 4096), 99); // no overflow on large images
+    EXPECT_EQ(zan::piece_count(8192), 2u);
+    EXPECT_EQ(zan::piece_count(4097), 2u);
+    EXPECT_EQ(zan::piece_count(1), 1u);
+    EXPECT_EQ(zan::piece_count(0), 0u);
+    EXPECT_EQ(zan::percent_sent(1, 2), 50);
+    EXPECT_EQ(zan::percent_sent(2, 2), 100);
+    EXPECT_EQ(zan::percent_sent(1, 3), 33);
+    EXPECT_EQ(zan::percent_sent(4095, 4096), 99); // no overflow on large images
 }
 
-TEST(CliFirmwareImage, WriteBufferRecordOfTheRemainderPiece)
+TEST(CliFirmwareImage, WriteBufferRecordIsReusedFromPieceToPiece)
 {
-    cli::write_buffer_record record;
-    std::memset(&record, 0xEE, sizeof record);
+    // The record of a full piece, answered by the driver, then the remainder
+    // piece in the same record: nothing of the earlier piece or answer stays.
+    static zan::write_buffer_record record{};
+    const std::vector<std::uint8_t> full(zan::piece_size, 0xEE);
+    zan::fill_write_buffer(record, 0, full);
+    record.status.set(0x8001);
+    record.completion[1] = 0x77;
     const std::uint8_t piece[1] = {0x5A};
-    cli::fill_write_buffer(record, 4096, piece);
+    zan::fill_write_buffer(record, 4096, piece);
+
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&record);
     const std::vector<std::uint8_t> head(bytes, bytes + 24);
     EXPECT_EQ(head, (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0,                             // status, completion
                                                0x3B, 0x05, 0x01, 0x00, 0x10, 0x00,           // offset 4096
                                                0x00, 0x00, 0x01, 0x00, 0, 0, 0, 0, 0, 0,     // length 1
                                                0x5A, 0x00}));
+    const std::vector<std::uint8_t> tail(record.data + 1, record.data + zan::piece_size);
+    EXPECT_EQ(tail, std::vector<std::uint8_t>(zan::piece_size - 1, 0));
+}
+
+// What opening each kind of file gives: a pipe without a writer and a device
+// are broken at once (neither blocks nor is read), a folder cannot be
+// opened, a short file is broken and a true image is valid.
+TEST(CliFirmwareImage, OnlyRegularFilesAreOpenedAsImages)
+{
+    zan_test::sim_root root; // a temporary folder for the files
+    const std::string folder = root.path();
+    const std::string fifo = folder + "/pipe.img";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string image_path = folder + "/image.img";
+    {
+        zan::image_header header = header_for(3);
+        std::ofstream out(image_path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(&header), sizeof header);
+        out.write("abc", 3);
+    }
+    const std::string short_path = folder + "/short.img";
+    std::filesystem::copy_file(image_path, short_path);
+    std::filesystem::resize_file(short_path, 200);
+
+    const struct {
+        std::string path;
+        zan::image_open_end end;
+        zan::image_check check;
+    } cases[] = {
+        {fifo, zan::image_open_end::opened, zan::image_check::broken},
+        {"/dev/zero", zan::image_open_end::opened, zan::image_check::broken},
+        {folder, zan::image_open_end::open_failed, zan::image_check::broken},
+        {short_path, zan::image_open_end::opened, zan::image_check::broken},
+        {image_path, zan::image_open_end::opened, zan::image_check::valid},
+    };
+    for (const auto& c : cases) {
+        plat::file file;
+        zan::image_header header{};
+        const zan::image_open_result result = zan::open_image(c.path.c_str(), file, header);
+        EXPECT_EQ(result.end, c.end) << c.path;
+        if (result.end == zan::image_open_end::opened) {
+            EXPECT_EQ(result.check, c.check) << c.path;
+        }
+    }
+
+    // A valid image is left at the first byte after its header.
+    plat::file file;
+    zan::image_header header{};
+    ASSERT_EQ(zan::open_image(image_path.c_str(), file, header).check, zan::image_check::valid);
+    char rest[4] = {};
+    std::size_t count = 0;
+    ASSERT_TRUE(file.read(rest, sizeof rest, count));
+    EXPECT_EQ(std::string(rest, count), "abc");
 }
 
 // A scripted console for the question.
@@ -152,52 +215,13 @@ TEST(CliFirmwareQuestion, OneCharacterOfAWordPerQuestion)
     EXPECT_EQ(cli::confirm_update(reader), cli::answer::no);
 }
 
-// The controller id the adapter behind a download port reports.
-int controller_id_of(plat::device& port)
-{
-    std::vector<std::uint8_t> buffer(zan::ENVELOPE_HEADER_LENGTH + sizeof(zan::ContInfo), 0);
-    buffer[zan::ENVELOPE_HEADER_LENGTH] = 0xFF;
-    zan::fill_envelope(buffer, zan::LIBRARY_SENDER, zan::IOCTL_KRAID_GET_CONTROLLER_INFO, sizeof(zan::ContInfo));
-    if (zan::run_exchange(port, buffer, 10, zan::LIBRARY_SENDER.rule).end != zan::exchange_end::good) return -1;
-    return buffer[zan::ENVELOPE_HEADER_LENGTH];
-}
-
-TEST(CliFirmwarePorts, NumberedAsTheLibraryNumbersItsControllers)
-{
-    for (const char* scenario : {"drivers", "mute", "five", "demo"}) {
-        zan_test::sim_root root;
-        root.create(scenario);
-        ASSERT_EQ(initContData(0), 1);
-        std::uint8_t count = 0;
-        ASSERT_EQ(getContNum(&count), 1);
-
-        cli::download_ports ports;
-        ASSERT_TRUE(cli::open_download_ports(ports)) << scenario;
-        EXPECT_EQ(ports.count, count) << scenario;
-        for (int adapter = 0; adapter < count; ++adapter) {
-            zan::ContInfo info{};
-            ASSERT_EQ(getContInfo(adapter, &info), 1);
-            EXPECT_EQ(controller_id_of(ports.devices[adapter]), info.controller_id) << scenario << " " << adapter;
-        }
-        EXPECT_EQ(finContData(), 1);
-    }
-}
-
-TEST(CliFirmwarePorts, NoAdapterPortIsABadDevice)
-{
-    zan_test::sim_root root;
-    root.create("empty");
-    cli::download_ports ports;
-    EXPECT_FALSE(cli::open_download_ports(ports));
-    EXPECT_EQ(plat::last_error(), plat::ERR_BAD_DEVICE);
-}
-
 class download_rule_test : public ::testing::Test {
 protected:
     void SetUp() override
     {
         root_.create("one");
-        ASSERT_TRUE(cli::open_download_ports(ports_));
+        ASSERT_TRUE(port_.open("\\\\.\\Scsi2:"));
+        ASSERT_TRUE(download_.open(port_number));
     }
 
     std::uint64_t requests() const
@@ -216,13 +240,14 @@ protected:
         buffer[zan::ENVELOPE_HEADER_LENGTH] = 0xFF;
         zan::fill_envelope(buffer, zan::DOWNLOAD_SENDER, zan::IOCTL_KRAID_GET_CONTROLLER_INFO,
                            sizeof(zan::ContInfo));
-        EXPECT_EQ(zan::run_exchange(ports_.devices[0], buffer, 10, zan::DOWNLOAD_SENDER.rule).end, expected);
+        EXPECT_EQ(zan::run_exchange(port_, buffer, 10, zan::DOWNLOAD_SENDER.rule).end, expected);
         return requests() - before;
     }
 
     static constexpr int port_number = 2; // the "one" machine's adapter
     zan_test::sim_root root_;
-    cli::download_ports ports_;
+    plat::device port_;
+    zan::firmware_download download_;
 };
 
 TEST_F(download_rule_test, BusyAndFailureAnswersAreCountedApart)
@@ -252,16 +277,16 @@ TEST_F(download_rule_test, FailureStatusIsRepeatedLikeAnyOther)
     // abnormal (a download cannot begin past offset 0).
     const std::uint64_t before = requests();
     const std::uint8_t piece[1] = {0};
-    EXPECT_EQ(cli::send_piece(ports_.devices[0], 4096, piece, 1).end, cli::piece_end::device_abnormal);
+    EXPECT_EQ(download_.send_piece(4096, piece).end, zan::download_end::device_abnormal);
     EXPECT_EQ(requests() - before, 6u);
 }
 
 TEST_F(download_rule_test, AnUnopenedPortFailsLikeAnInvalidHandle)
 {
-    plat::device unopened;
+    zan::firmware_download unopened;
     const std::uint8_t piece[1] = {0};
-    const cli::piece_result result = cli::send_piece(unopened, 0, piece, 1);
-    EXPECT_EQ(result.end, cli::piece_end::send_failed);
+    const zan::download_result result = unopened.send_piece(0, piece);
+    EXPECT_EQ(result.end, zan::download_end::send_failed);
     EXPECT_EQ(result.os_error, plat::ERR_INVALID_HANDLE);
 }
 

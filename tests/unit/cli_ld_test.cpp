@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "cli_test_support.h"
 #include "frame.h"
@@ -22,22 +23,22 @@ cli::drive_list drives(std::initializer_list<int> listed)
     return list;
 }
 
-TEST(CliLdCreate, RaidSpecKeepsTheDriveOrder)
+TEST(CliLdCreate, RaidOptionKeepsTheDriveOrder)
 {
     int level = -1;
     cli::drive_list list{};
-    ASSERT_EQ(cli::parse_raid_spec("r5[0:3,0:1,0:2]", level, list), cli::raid_spec_status::ok);
+    ASSERT_EQ(cli::parse_raid_option("r5[0:3,0:1,0:2]", level, list), cli::raid_option_status::ok);
     EXPECT_EQ(level, 5);
     EXPECT_EQ(list, drives({3, 1, 2}));
-    ASSERT_EQ(cli::parse_raid_spec("r0[:7]", level, list), cli::raid_spec_status::ok);
+    ASSERT_EQ(cli::parse_raid_option("r0[:7]", level, list), cli::raid_option_status::ok);
     EXPECT_EQ(level, 0);
     EXPECT_EQ(list, drives({7}));
 
-    EXPECT_EQ(cli::parse_raid_spec("r6[0:0]", level, list), cli::raid_spec_status::unsupported);
-    EXPECT_EQ(cli::parse_raid_spec("r6", level, list), cli::raid_spec_status::unsupported);
+    EXPECT_EQ(cli::parse_raid_option("r6[0:0]", level, list), cli::raid_option_status::unsupported);
+    EXPECT_EQ(cli::parse_raid_option("r6", level, list), cli::raid_option_status::unsupported);
     for (const char* token : {"r2[0:0]", "r10[0:0]", "r1", "r", "r1(0:0]", "r1[0:0,0:0]", "r1[0:8]", "r1[0:1]x",
                               "r1[]", "rx[0:0]"})
-        EXPECT_EQ(cli::parse_raid_spec(token, level, list), cli::raid_spec_status::invalid) << token;
+        EXPECT_EQ(cli::parse_raid_option(token, level, list), cli::raid_option_status::invalid) << token;
 }
 
 TEST(CliLdCreate, SpanAndRaid10Options)
@@ -157,9 +158,9 @@ zan::RaidStatus status_with(int ld, std::uint8_t state)
 TEST(CliLdReport, BlockShowsEveryLine)
 {
     cli::frame context;
-    const std::optional<std::string> block = cli::ld_block(context, 0, 2, raid5_record(), status_with(2, 0x10));
-    ASSERT_TRUE(block);
-    EXPECT_EQ(*block, "Virtual Disk:          2\n"
+    std::string block;
+    ASSERT_EQ(cli::ld_block(context, 0, 2, raid5_record(), status_with(2, 0x10), block), cli::outcome::go_on);
+    EXPECT_EQ(block, "Virtual Disk:          2\n"
                       "RAID Level:            RAID5\n"
                       "Size:                  572204MB\n"
                       "State:                 Warning0\n"
@@ -191,6 +192,23 @@ TEST(CliLdReport, LevelsAndStripeSizes)
         EXPECT_EQ(cli::shown_raid_level(info), c.shown) << int(c.level) << "/" << int(c.members);
     }
 
+    // Level 1: only data drives and spares in use count towards RAID 10;
+    // group hot spares (role 2) stand outside, and the record holds twelve
+    // entries whatever its member count says.
+    const struct {
+        std::vector<std::uint8_t> roles;
+        std::uint8_t member_count;
+        int shown;
+    } mirrors[] = {{{0, 0, 2, 2}, 4, 1}, {{0, 0, 3, 2}, 4, 1}, {{0, 0, 0, 3, 2}, 5, 10},
+                   {{0, 0, 0, 0}, 3, 1}, {std::vector<std::uint8_t>(12, 0), 200, 10}};
+    for (const auto& c : mirrors) {
+        info = zan::LogicalDriveInfo{};
+        info.raid_level = 1;
+        info.member_count = c.member_count;
+        for (std::size_t i = 0; i < c.roles.size(); ++i) info.members[i].role = c.roles[i];
+        EXPECT_EQ(cli::shown_raid_level(info), c.shown) << c.roles.size() << "/" << int(c.member_count);
+    }
+
     const struct {
         std::uint32_t sectors;
         const char* shown;
@@ -204,26 +222,26 @@ TEST(CliLdReport, UnshowableLevelOrStripeEndsOnlyTheCommand)
     cli::frame context;
     zan_test::output_capture out;
     zan::LogicalDriveInfo info = raid5_record();
+    std::string block;
     info.raid_level = 80;
-    EXPECT_FALSE(cli::ld_block(context, 1, 0, info, status_with(0, 0)));
+    EXPECT_EQ(cli::ld_block(context, 1, 0, info, status_with(0, 0), block), cli::outcome::stop);
     info = raid5_record();
     info.stripe_size.set(64);
-    EXPECT_FALSE(cli::ld_block(context, 1, 0, info, status_with(0, 0)));
+    EXPECT_EQ(cli::ld_block(context, 1, 0, info, status_with(0, 0), block), cli::outcome::stop);
     EXPECT_EQ(out.text(), "Fatal error - Adapter 1: DLL information is abnormal.\n"
                           "Fatal error - Adapter 1: DLL information is abnormal.\n");
 }
 
-TEST(CliLdReportDeathTest, CodedValueOutsideItsTableEndsTheProcess)
+TEST(CliLdReport, CodedValueOutsideItsTableEndsTheRun)
 {
     cli::frame context;
+    zan_test::output_capture out;
     zan::LogicalDriveInfo info = raid5_record();
     info.write_cache = 2;
-    EXPECT_EXIT(
-        {
-            zan_test::print_to_stderr();
-            static_cast<void>(cli::ld_block(context, 3, 0, info, status_with(0, 0)));
-        },
-        ::testing::ExitedWithCode(255), "Fatal error - Adapter 3: DLL information is abnormal.\n");
+    std::string block;
+    EXPECT_EQ(cli::ld_block(context, 3, 0, info, status_with(0, 0), block), cli::outcome::fatal);
+    EXPECT_TRUE(out.text().starts_with("Fatal error - Adapter 3: DLL information is abnormal.\n")) << out.text();
+    EXPECT_FALSE(context.library_pending);
 }
 
 } // namespace

@@ -93,10 +93,13 @@ TEST(CliPdBlock, BlockLinesInBothForms)
                              "Bad Spot State:        Exist\n"
                              "Bad Spot Count:        3\n"
                              "Inquiry Data:          " + inquiry + "\n";
-    EXPECT_EQ(cli::format_pd_block(context, cli::pd_block_form::physical_disk, 0, 4, drive, 0x21, "1-D2"),
-              "Physical Disk: 4\n" + body);
-    EXPECT_EQ(cli::format_pd_block(context, cli::pd_block_form::pd_information, 0, 4, drive, 0x21, "1-D2"),
-              "PD: 4 Information\n" + body);
+    std::string block;
+    ASSERT_EQ(cli::format_pd_block(context, cli::pd_block_form::physical_disk, 0, 4, drive, 0x21, "1-D2", block),
+              cli::outcome::go_on);
+    EXPECT_EQ(block, "Physical Disk: 4\n" + body);
+    ASSERT_EQ(cli::format_pd_block(context, cli::pd_block_form::pd_information, 0, 4, drive, 0x21, "1-D2", block),
+              cli::outcome::go_on);
+    EXPECT_EQ(block, "PD: 4 Information\n" + body);
 }
 
 TEST(CliPdTargets, AlarmStatesAreTheOfflineOnes)
@@ -123,13 +126,13 @@ protected:
 
     // Reads the options of `arguments` (after a command "-cmd"); returns
     // what was printed, empty when they were accepted.
-    std::string read(const cli::option_spec& grammar, std::vector<const char*> arguments, cli::command_options& options)
+    std::string read(const cli::option_grammar& grammar, std::vector<const char*> arguments, cli::command_options& options)
     {
         arguments.insert(arguments.begin(), {"zancli", "-cmd"});
         output_capture out;
         options = cli::command_options{};
-        const bool accepted =
-            cli::read_command_options(context_, static_cast<int>(arguments.size()), arguments.data(), grammar, options);
+        const bool accepted = cli::read_command_options(context_, static_cast<int>(arguments.size()),
+                                                        arguments.data(), grammar, options) == cli::outcome::go_on;
         EXPECT_EQ(accepted, out.text().empty());
         return out.text();
     }
@@ -141,45 +144,45 @@ protected:
 TEST_F(CliPdOnMachine, OptionGrammar)
 {
     static constexpr std::array<std::string_view, 3> delays = {"high", "middle", "low"};
-    const cli::option_spec delay_spec{delays, cli::accepts_adapters | cli::accepts_nochk};
+    const cli::option_grammar delay_options{delays, cli::accepts_adapters | cli::accepts_nochk};
     cli::command_options options;
 
     // "-Low" is an action, not a logical-drive list; "-nochk" is optional.
-    EXPECT_EQ(read(delay_spec, {"-Low", "-a1,0"}, options), "");
+    EXPECT_EQ(read(delay_options, {"-Low", "-a1,0"}, options), "");
     EXPECT_EQ(options.action, 2);
     EXPECT_FALSE(options.nochk);
     EXPECT_EQ(options.adapters.ids, (cli::adapter_list{0, 1, 255, 255}));
-    EXPECT_EQ(read(delay_spec, {"-NOCHK", "-a0", "HIGH"}, options), "");
+    EXPECT_EQ(read(delay_options, {"-NOCHK", "-a0", "HIGH"}, options), "");
     EXPECT_EQ(options.action, 0);
     EXPECT_TRUE(options.nochk);
 
     // Two actions, a repeated option, an unknown one, a missing one: the
     // argument before the one examined, or the last one at the end.
-    EXPECT_EQ(read(delay_spec, {"-High", "-Low", "-a0"}, options), "Invalid input at or near token -High.\n");
-    EXPECT_EQ(read(delay_spec, {"-a0", "-nochk", "-nochk", "-High"}, options),
+    EXPECT_EQ(read(delay_options, {"-High", "-Low", "-a0"}, options), "Invalid input at or near token -High.\n");
+    EXPECT_EQ(read(delay_options, {"-a0", "-nochk", "-nochk", "-High"}, options),
               "Invalid input at or near token -nochk.\n");
-    EXPECT_EQ(read(delay_spec, {"-L0", "-High", "-a0"}, options), "Invalid input at or near token -cmd.\n");
-    EXPECT_EQ(read(delay_spec, {"-High", "-nochk"}, options), "Invalid input at or near token -nochk.\n");
-    EXPECT_EQ(read(delay_spec, {"-a0"}, options), "Invalid input at or near token -a0.\n");
-    EXPECT_EQ(read(delay_spec, {}, options), "Invalid input at or near token -cmd.\n");
+    EXPECT_EQ(read(delay_options, {"-L0", "-High", "-a0"}, options), "Invalid input at or near token -cmd.\n");
+    EXPECT_EQ(read(delay_options, {"-High", "-nochk"}, options), "Invalid input at or near token -nochk.\n");
+    EXPECT_EQ(read(delay_options, {"-a0"}, options), "Invalid input at or near token -a0.\n");
+    EXPECT_EQ(read(delay_options, {}, options), "Invalid input at or near token -cmd.\n");
 
     // Physical-drive lists are sorted.
-    const cli::option_spec pd_spec{{}, cli::accepts_pds | cli::accepts_adapters};
-    EXPECT_EQ(read(pd_spec, {"-a0", "-PhysDrv[0:3,0:1]"}, options), "");
+    const cli::option_grammar drive_options{{}, cli::accepts_pds | cli::accepts_adapters};
+    EXPECT_EQ(read(drive_options, {"-a0", "-PhysDrv[0:3,0:1]"}, options), "");
     EXPECT_EQ(options.pds, (cli::drive_list{1, 3, 255, 255, 255, 255, 255, 255}));
-    EXPECT_EQ(read(pd_spec, {"-a0", "-PhysDrv[0:3]x"}, options), "Invalid input at or near token -a0.\n");
-    EXPECT_EQ(read(pd_spec, {"-a0", "-PhysDrv[0:1]", "-nochk"}, options),
+    EXPECT_EQ(read(drive_options, {"-a0", "-PhysDrv[0:3]x"}, options), "Invalid input at or near token -a0.\n");
+    EXPECT_EQ(read(drive_options, {"-a0", "-PhysDrv[0:1]", "-nochk"}, options),
               "Invalid input at or near token -PhysDrv[0:1].\n");
 }
 
 TEST_F(CliPdOnMachine, FixedRejectionTargets)
 {
     cli::command_options options;
-    const cli::option_spec by_command{{}, cli::accepts_adapters, cli::rejection_target::command};
+    const cli::option_grammar by_command{{}, cli::accepts_adapters, cli::rejection_target::command};
     EXPECT_EQ(read(by_command, {"-a0", "-a1"}, options), "Invalid input at or near token -cmd.\n");
     EXPECT_EQ(read(by_command, {"-a0", "-x"}, options), "Invalid input at or near token -cmd.\n");
 
-    const cli::option_spec by_first{{}, cli::accepts_adapters, cli::rejection_target::first_option};
+    const cli::option_grammar by_first{{}, cli::accepts_adapters, cli::rejection_target::first_option};
     EXPECT_EQ(read(by_first, {"-x", "-a0"}, options), "Invalid input at or near token -x.\n");
     EXPECT_EQ(read(by_first, {"-a0", "-a1", "-a2"}, options), "Invalid input at or near token -a0.\n");
     EXPECT_EQ(read(by_first, {}, options), "Invalid input at or near token -cmd.\n");

@@ -1,9 +1,7 @@
-// Helpers for the zancli unit tests: capturing what the tool prints, and
-// sending it to standard error inside death tests, where gtest checks it.
+// Helpers for the zancli unit tests: capturing what the tool prints.
 #ifndef ZAN_TESTS_CLI_TEST_SUPPORT_H
 #define ZAN_TESTS_CLI_TEST_SUPPORT_H
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -32,15 +30,6 @@ private:
     static void append(std::string_view text) { captured_output().append(text); }
     cli::output_sink previous_;
 };
-
-// For death tests: the tool's output goes to standard error.
-inline void print_to_stderr()
-{
-    cli::set_output_sink([](std::string_view text) {
-        std::fwrite(text.data(), 1, text.size(), stderr);
-        std::fflush(stderr);
-    });
-}
 
 } // namespace zan_test
 

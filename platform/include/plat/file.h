@@ -9,6 +9,10 @@
 
 namespace plat {
 
+// What an open file is: a file on a disk, or anything else a path can open
+// (a pipe, a character device, a console).
+enum class file_kind { disk, other };
+
 class file {
 public:
     file() = default;
@@ -24,7 +28,10 @@ public:
 
     // Opens an existing file for reading, not shared with other openers.
     // False with last_error() set (ERR_FILE_NOT_FOUND when there is none).
+    // Opening a pipe that has no writer does not wait for one.
     [[nodiscard]] bool open_existing_read_exclusive(const char* path);
+    // The kind of the open file.
+    [[nodiscard]] bool kind(file_kind& kind) const;
     // The size of the open file in bytes.
     [[nodiscard]] bool size(std::uint64_t& bytes) const;
     // Reads up to `size` bytes from the current position; `count` is the

@@ -2,11 +2,9 @@
 
 #include <cstring>
 
-#include "messages.h"
-#include "output.h"
-#include "record_text.h"
+#include <plat/error.h>
 
-namespace cli {
+namespace zan {
 
 namespace {
 
@@ -27,18 +25,25 @@ image_check check_image(const image_header& header, std::uint64_t file_size)
     return image_check::valid;
 }
 
+image_open_result open_image(const char* full_path, plat::file& image, image_header& header)
+{
+    header = image_header{};
+    if (!image.open_existing_read_exclusive(full_path))
+        return {image_open_end::open_failed, image_check::broken, plat::last_error()};
+    plat::file_kind kind = plat::file_kind::other;
+    if (!image.kind(kind)) return {image_open_end::read_failed, image_check::broken, plat::last_error()};
+    if (kind != plat::file_kind::disk) return {image_open_end::opened, image_check::broken, plat::ERR_SUCCESS};
+
+    std::uint64_t file_size = 0;
+    std::size_t count = 0;
+    if (!image.size(file_size) || !image.read(&header, sizeof header, count))
+        return {image_open_end::read_failed, image_check::broken, plat::last_error()};
+    return {image_open_end::opened, check_image(header, file_size), plat::ERR_SUCCESS};
+}
+
 bool is_downgrade(const char (&current)[4], const char (&image)[4])
 {
     return std::memcmp(current, image, sizeof current) > 0;
-}
-
-std::string image_information(const char (&current)[4], std::string_view full_path, int adapter,
-                              const image_header& header)
-{
-    return format(msg::fw_information, record_text(current).c_str(), std::string(full_path).c_str(), adapter,
-                  record_text(header.revision).c_str(), header.date[0], header.date[1],
-                  header.date[2], header.date[3], record_text(header.author).c_str(),
-                  static_cast<unsigned>(header.image_length.get()));
 }
 
 std::uint32_t piece_count(std::uint32_t image_length)
@@ -53,13 +58,18 @@ int percent_sent(std::uint32_t sent, std::uint32_t pieces)
 
 void fill_write_buffer(write_buffer_record& record, std::uint32_t offset, std::span<const std::uint8_t> piece)
 {
-    std::memset(&record, 0, sizeof record);
+    record.status.set(0);
+    std::memset(record.completion, 0, sizeof record.completion);
     record.opcode = write_buffer_opcode;
     record.mode = download_and_save_with_offsets;
     record.buffer_id = firmware_buffer_id;
     record.buffer_offset.set(offset);
     record.length.set(static_cast<std::uint32_t>(piece.size()));
+    record.control = 0;
+    std::memset(record.cdb_rest, 0, sizeof record.cdb_rest);
     std::memcpy(record.data, piece.data(), piece.size());
+    // Only the first piece_size bytes ever carry a piece.
+    if (piece.size() < piece_size) std::memset(record.data + piece.size(), 0, piece_size - piece.size());
 }
 
-} // namespace cli
+} // namespace zan
