@@ -6,11 +6,11 @@
 #include <cstring>
 #include <string>
 
+#include "library_version.h"
 #include "names.h"
 #include "plat/clock.h"
 #include "plat/error.h"
 #include "plat/file.h"
-#include "plat/module.h"
 #include "zandllctl.h"
 
 namespace zan::debug_log {
@@ -88,7 +88,7 @@ bool open(const char* path)
     char time[16];
     date_time(date, time);
     std::string version;
-    if (!plat::module_file_version("zandllctl.dll", version)) version.clear();
+    if (!library_file_version(version)) version.clear();
     write_always("============== raidctl Debug log file =================\n");
     write_always("=====  OS date: %s == time: %s ==\n=====  compiled date: %s =====\n", date, time, COMPILED_DATE);
     write_always("DLL version = %s\n", version.c_str());

@@ -7,8 +7,8 @@
 #include "debug_log.h"
 #include "discovery.h"
 #include "export_support.h"
+#include "library_version.h"
 #include "plat/error.h"
-#include "plat/module.h"
 #include "thread_errors.h"
 #include "zandllctl.h"
 
@@ -17,13 +17,12 @@ using namespace zan;
 namespace {
 
 constexpr const char* EXCLUSIVE_MUTEX_NAME = "ZAN_DLL_ExclusiveObj";
-constexpr const char* LIBRARY_FILE = "zandllctl.dll";
 constexpr int CREATE_EXCLUSIVE_MUTEX = 1;
 
 // The library's FileVersion; failures are stored under `funcname`.
 bool query_version(std::string& version)
 {
-    if (plat::module_file_version(LIBRARY_FILE, version)) return true;
+    if (library_file_version(version)) return true;
     const std::uint32_t os_error = plat::last_error();
     export_failed("GetDLLVersionSize", __LINE__, DLL_ERROR_SYSTEM);
     debug_log::errmsg_system(os_error);
