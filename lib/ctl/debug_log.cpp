@@ -177,13 +177,6 @@ const char* trace_stamp(char (&buffer)[64])
     return buffer;
 }
 
-void entry_trace(const char* export_name)
-{
-    if (!wants(LEVEL_TRACE)) return;
-    char stamp[64];
-    line(LEVEL_TRACE, "%s\t: enter %s\n", export_name, trace_stamp(stamp));
-}
-
 void dump_request(std::uint32_t control_code, const std::uint8_t* record, std::size_t size)
 {
     if (!wants(LEVEL_DUMP)) return;

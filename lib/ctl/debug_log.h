@@ -41,8 +41,6 @@ void keyword(const char* text);
 // "called funcname" line naming the inner step that failed.
 void called(const char* funcname);
 
-// The entry trace of an export: its name and the time stamp.
-void entry_trace(const char* export_name);
 // The time stamp text of entry traces.
 const char* trace_stamp(char (&buffer)[64]);
 

@@ -1,9 +1,11 @@
 #include "export_support.h"
 
+#include <cstdarg>
+#include <cstdio>
+
 #include "controller_table.h"
 #include "debug_log.h"
 #include "thread_errors.h"
-#include "zandllctl.h"
 
 namespace zan {
 namespace {
@@ -12,21 +14,103 @@ namespace {
 constexpr std::uint8_t PRIORITY_HIGH = 1;
 constexpr std::uint8_t PRIORITY_LOW = 3;
 
+// Appends the formatted text to `buffer`, which holds `used` characters;
+// text past the buffer is cut. Returns the new length.
+std::size_t vappend(char* buffer, std::size_t capacity, std::size_t used, const char* format, va_list args)
+{
+    if (used >= capacity - 1) return used;
+    const int n = std::vsnprintf(buffer + used, capacity - used, format, args);
+    if (n < 0) return used;
+    const std::size_t total = used + static_cast<std::size_t>(n);
+    return total < capacity ? total : capacity - 1;
+}
+
+std::size_t append(char* buffer, std::size_t capacity, std::size_t used, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
+std::size_t append(char* buffer, std::size_t capacity, std::size_t used, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    used = vappend(buffer, capacity, used, format, args);
+    va_end(args);
+    return used;
+}
+
 } // namespace
 
-bool argument_failed(const char* funcname, int place, std::uint32_t argument_bit)
+// ---- Export entry -----------------------------------------------------------------
+
+export_entry::export_entry(const char* name, entry_kind kind) : name_(name), kind_(kind), trace_()
+{
+    if (kind == entry_kind::traced && debug_log::wants(debug_log::LEVEL_TRACE)) {
+        (void)append(trace_, sizeof trace_, 0, "\n");
+    }
+}
+
+export_entry::export_entry(const char* name, const char* arguments, ...)
+    : name_(name), kind_(entry_kind::traced), trace_()
+{
+    if (!debug_log::wants(debug_log::LEVEL_TRACE)) return;
+    const std::size_t used = append(trace_, sizeof trace_, 0, "\n%s\t: ", name);
+    va_list args;
+    va_start(args, arguments);
+    (void)vappend(trace_, sizeof trace_, used, arguments, args);
+    va_end(args);
+}
+
+export_entry::export_entry(const char* name, same_line_t, const char* arguments, ...)
+    : name_(name), kind_(entry_kind::traced), trace_()
+{
+    if (!debug_log::wants(debug_log::LEVEL_TRACE)) return;
+    va_list args;
+    va_start(args, arguments);
+    (void)vappend(trace_, sizeof trace_, 0, arguments, args);
+    va_end(args);
+}
+
+void export_entry::enter() const
+{
+    attach_calling_thread();
+    if (kind_ != entry_kind::keeps_error) thread_errors::set(0);
+    if (trace_[0] != '\0') {
+        char stamp[64];
+        debug_log::line(debug_log::LEVEL_TRACE, "%s\t: enter %s%s", name_, debug_log::trace_stamp(stamp), trace_);
+    }
+}
+
+void export_entry::trace(const char* format, ...) const
+{
+    if (!debug_log::wants(debug_log::LEVEL_TRACE)) return;
+    char text[TRACE_CHARS];
+    const std::size_t used = append(text, sizeof text, 0, "%s\t: ", name_);
+    va_list args;
+    va_start(args, format);
+    (void)vappend(text, sizeof text, used, format, args);
+    va_end(args);
+    debug_log::line(debug_log::LEVEL_TRACE, "%s", text);
+}
+
+void export_entry::failed_by_exception(std::uint32_t os_error) const noexcept
+{
+    try {
+        thread_errors::set(DLL_ERROR_SYSTEM);
+        debug_log::error_entry(name_, debug_log::MODULE_EXPORTS, __LINE__, DLL_ERROR_SYSTEM);
+        debug_log::errmsg_system(os_error);
+    } catch (...) {
+        // The error stands even when it cannot be logged.
+    }
+    plat::set_last_error(os_error);
+}
+
+// ---- Failures ---------------------------------------------------------------------
+
+bool argument_failed(const export_entry& entry, int place, std::uint32_t argument_bit)
 {
     const std::uint32_t code = argument_bit | DLL_ERROR_ARGUMENT;
     thread_errors::set(code);
-    debug_log::error_entry(funcname, debug_log::MODULE_EXPORTS, place, code);
+    debug_log::error_entry(entry.name(), debug_log::MODULE_EXPORTS, place, code);
     debug_log::errmsg_argument(argument_bit);
     return false;
-}
-
-void enter_export()
-{
-    attach_calling_thread();
-    thread_errors::set(0);
 }
 
 void export_failed(const char* funcname, int place, std::uint32_t code)
@@ -46,63 +130,66 @@ void inner_step_failed(const char* funcname, int place, const char* step)
     debug_log::called(step);
 }
 
-bool send_request(const char* funcname, std::uint8_t controller, std::uint32_t control_code, work_record& record)
+bool send_request(const export_entry& entry, std::uint8_t controller, std::uint32_t control_code,
+                  work_record& record)
 {
     if (execute_request(controller, control_code, record)) return true;
-    inner_failed(funcname, __LINE__);
+    inner_failed(entry.name(), __LINE__);
     return false;
 }
 
-bool check_controller_range(const char* funcname, std::uint8_t controller)
+// ---- Checks -----------------------------------------------------------------------
+
+bool check_controller_range(const export_entry& entry, std::uint8_t controller)
 {
-    if (controller >= MAX_CONTROLLERS) return argument_failed(funcname, __LINE__, DLL_ARG_ERROR_CONTNO);
+    if (controller >= MAX_CONTROLLERS) return argument_failed(entry, __LINE__, DLL_ARG_ERROR_CONTNO);
     return true;
 }
 
-bool check_controller(const char* funcname, std::uint8_t controller)
+bool check_controller(const export_entry& entry, std::uint8_t controller)
 {
-    if (!check_controller_range(funcname, controller)) return false;
+    if (!check_controller_range(entry, controller)) return false;
     if (find_slot(controller)->state != SLOT_PRESENT) {
-        return argument_failed(funcname, __LINE__, DLL_ARG_ERROR_NO_SUCH_CONTROLLER);
+        return argument_failed(entry, __LINE__, DLL_ARG_ERROR_NO_SUCH_CONTROLLER);
     }
     return true;
 }
 
-bool check_group(const char* funcname, std::uint8_t group)
+bool check_group(const export_entry& entry, std::uint8_t group)
 {
-    if (group >= MAX_GROUPS) return argument_failed(funcname, __LINE__, DLL_ARG_ERROR_GROUPNO);
+    if (group >= MAX_GROUPS) return argument_failed(entry, __LINE__, DLL_ARG_ERROR_GROUPNO);
     return true;
 }
 
-bool check_drive(const char* funcname, std::uint8_t drive)
+bool check_drive(const export_entry& entry, std::uint8_t drive)
 {
-    if (drive >= MAX_HDDS) return argument_failed(funcname, __LINE__, DLL_ARG_ERROR_HDDNO);
+    if (drive >= MAX_HDDS) return argument_failed(entry, __LINE__, DLL_ARG_ERROR_HDDNO);
     return true;
 }
 
-bool check_pointer(const char* funcname, const void* pointer)
+bool check_pointer(const export_entry& entry, const void* pointer)
 {
-    if (pointer == nullptr) return argument_failed(funcname, __LINE__, DLL_ARG_ERROR_NULL);
+    if (pointer == nullptr) return argument_failed(entry, __LINE__, DLL_ARG_ERROR_NULL);
     return true;
 }
 
-bool check_priority(const char* funcname, std::uint8_t priority)
+bool check_priority(const export_entry& entry, std::uint8_t priority)
 {
     if (priority < PRIORITY_HIGH || priority > PRIORITY_LOW) {
-        return argument_failed(funcname, __LINE__, DLL_ARG_ERROR_PRIORITY);
+        return argument_failed(entry, __LINE__, DLL_ARG_ERROR_PRIORITY);
     }
     return true;
 }
 
-bool check_group_defined(const char* funcname, std::uint8_t controller, std::uint8_t group)
+bool check_group_defined(const export_entry& entry, std::uint8_t controller, std::uint8_t group)
 {
     RaidStatus status;
     if (getRaidStatus(controller, &status) == 0) {
-        inner_step_failed(funcname, __LINE__, "getRaidStatus");
+        inner_step_failed(entry.name(), __LINE__, "getRaidStatus");
         return false;
     }
     if (status.ld_state[group] == ABSENT) {
-        export_failed(funcname, __LINE__, DLL_ERROR_GROUP_NOT_DEFINED);
+        export_failed(entry.name(), __LINE__, DLL_ERROR_GROUP_NOT_DEFINED);
         return false;
     }
     return true;
