@@ -1,7 +1,6 @@
 #include "export_support.h"
 
 #include <cstdarg>
-#include <cstdio>
 
 #include "controller_table.h"
 #include "debug_log.h"
@@ -14,57 +13,32 @@ namespace {
 constexpr std::uint8_t PRIORITY_HIGH = 1;
 constexpr std::uint8_t PRIORITY_LOW = 3;
 
-// Appends the formatted text to `buffer`, which holds `used` characters;
-// text past the buffer is cut. Returns the new length.
-std::size_t vappend(char* buffer, std::size_t capacity, std::size_t used, const char* format, va_list args)
-{
-    if (used >= capacity - 1) return used;
-    const int n = std::vsnprintf(buffer + used, capacity - used, format, args);
-    if (n < 0) return used;
-    const std::size_t total = used + static_cast<std::size_t>(n);
-    return total < capacity ? total : capacity - 1;
-}
-
-std::size_t append(char* buffer, std::size_t capacity, std::size_t used, const char* format, ...)
-    __attribute__((format(printf, 4, 5)));
-std::size_t append(char* buffer, std::size_t capacity, std::size_t used, const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    used = vappend(buffer, capacity, used, format, args);
-    va_end(args);
-    return used;
-}
-
 } // namespace
 
 // ---- Export entry -----------------------------------------------------------------
 
-export_entry::export_entry(const char* name, entry_kind kind) : name_(name), kind_(kind), trace_()
+export_entry::export_entry(const char* name, entry_kind kind) : name_(name), kind_(kind)
 {
-    if (kind == entry_kind::traced && debug_log::wants(debug_log::LEVEL_TRACE)) {
-        (void)append(trace_, sizeof trace_, 0, "\n");
-    }
+    if (kind == entry_kind::traced && debug_log::wants(debug_log::LEVEL_TRACE)) trace_.add("\n");
 }
 
-export_entry::export_entry(const char* name, const char* arguments, ...)
-    : name_(name), kind_(entry_kind::traced), trace_()
+export_entry::export_entry(const char* name, const char* arguments, ...) : name_(name), kind_(entry_kind::traced)
 {
     if (!debug_log::wants(debug_log::LEVEL_TRACE)) return;
-    const std::size_t used = append(trace_, sizeof trace_, 0, "\n%s\t: ", name);
+    trace_.add("\n%s\t: ", name);
     va_list args;
     va_start(args, arguments);
-    (void)vappend(trace_, sizeof trace_, used, arguments, args);
+    trace_.vadd(arguments, args);
     va_end(args);
 }
 
 export_entry::export_entry(const char* name, same_line_t, const char* arguments, ...)
-    : name_(name), kind_(entry_kind::traced), trace_()
+    : name_(name), kind_(entry_kind::traced)
 {
     if (!debug_log::wants(debug_log::LEVEL_TRACE)) return;
     va_list args;
     va_start(args, arguments);
-    (void)vappend(trace_, sizeof trace_, 0, arguments, args);
+    trace_.vadd(arguments, args);
     va_end(args);
 }
 
@@ -72,22 +46,23 @@ void export_entry::enter() const
 {
     attach_calling_thread();
     if (kind_ != entry_kind::keeps_error) thread_errors::set(0);
-    if (trace_[0] != '\0') {
+    if (trace_.size() != 0) {
         char stamp[64];
-        debug_log::line(debug_log::LEVEL_TRACE, "%s\t: enter %s%s", name_, debug_log::trace_stamp(stamp), trace_);
+        debug_log::line(debug_log::LEVEL_TRACE, "%s\t: enter %s%s", name_, debug_log::trace_stamp(stamp),
+                        trace_.c_str());
     }
 }
 
 void export_entry::trace(const char* format, ...) const
 {
     if (!debug_log::wants(debug_log::LEVEL_TRACE)) return;
-    char text[TRACE_CHARS];
-    const std::size_t used = append(text, sizeof text, 0, "%s\t: ", name_);
+    debug_log::text_buffer<TRACE_CHARS> text;
+    text.add("%s\t: ", name_);
     va_list args;
     va_start(args, format);
-    (void)vappend(text, sizeof text, used, format, args);
+    text.vadd(format, args);
     va_end(args);
-    debug_log::line(debug_log::LEVEL_TRACE, "%s", text);
+    debug_log::write(debug_log::LEVEL_TRACE, text.c_str(), text.size());
 }
 
 void export_entry::failed_by_exception(std::uint32_t os_error) const noexcept

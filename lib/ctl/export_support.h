@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <new>
 
+#include "debug_log.h"
 #include "plat/error.h"
 #include "request.h"
 #include "zandllctl.h"
@@ -75,7 +76,7 @@ private:
 
     const char* name_;
     entry_kind kind_;
-    char trace_[TRACE_CHARS]; // what follows the stamp; empty when not traced
+    debug_log::text_buffer<TRACE_CHARS> trace_; // what follows the stamp; empty when not traced
 };
 
 // Stores a failure with its error entry (and the called inner step, if any).

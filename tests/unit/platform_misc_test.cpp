@@ -85,17 +85,15 @@ TEST_F(PlatformFile, ExclusiveAppendingLog)
     const std::string path = root.path() + "/debug.log";
     {
         plat::file log;
-        ASSERT_TRUE(log.open_always_exclusive(path.c_str()));
+        ASSERT_TRUE(log.open_append_exclusive(path.c_str()));
         plat::file rival;
-        EXPECT_FALSE(rival.open_always_exclusive(path.c_str()));
+        EXPECT_FALSE(rival.open_append_exclusive(path.c_str()));
         EXPECT_EQ(plat::last_error(), plat::ERR_SHARING_VIOLATION);
         EXPECT_FALSE(rival.is_open());
-        ASSERT_TRUE(log.seek_end());
         ASSERT_TRUE(log.write("first\n", 6));
     }
     plat::file log;
-    ASSERT_TRUE(log.open_always_exclusive(path.c_str()));
-    ASSERT_TRUE(log.seek_end());
+    ASSERT_TRUE(log.open_append_exclusive(path.c_str()));
     ASSERT_TRUE(log.write("second\n", 7));
     log.close();
     EXPECT_FALSE(log.write("x", 1));
@@ -105,7 +103,7 @@ TEST_F(PlatformFile, ExclusiveAppendingLog)
     text << in.rdbuf();
     EXPECT_EQ(text.str(), "first\nsecond\n");
 
-    EXPECT_FALSE(log.open_always_exclusive((root.path() + "/no/such/folder/x.log").c_str()));
+    EXPECT_FALSE(log.open_append_exclusive((root.path() + "/no/such/folder/x.log").c_str()));
     EXPECT_EQ(plat::last_error(), plat::ERR_PATH_NOT_FOUND);
 }
 
