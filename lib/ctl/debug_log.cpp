@@ -1,22 +1,24 @@
 #include "debug_log.h"
 
 #include <cctype>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "library_version.h"
 #include "names.h"
 #include "plat/clock.h"
 #include "plat/error.h"
 #include "plat/file.h"
-#include "plat/module.h"
 #include "zandllctl.h"
 
 namespace zan::debug_log {
 namespace {
 
 constexpr std::size_t LINE_BUFFER = 1024;
+// A level-4 dump: its two header lines, 67 lines of 8 bytes and the closing
+// line, each well below 80 characters.
+constexpr std::size_t DUMP_BUFFER = 8192;
 constexpr std::size_t PATH_CHARS = 260;
 constexpr std::size_t PATH_KEPT = 240;
 constexpr const char* COMPILED_DATE = __DATE__;
@@ -34,31 +36,11 @@ log_state& state()
     return s;
 }
 
-void write_raw(const char* text, std::size_t size)
+// Appends a text to the open log in one write, whatever the level.
+void append_to_file(const char* text, std::size_t size)
 {
     log_state& s = state();
-    if (!s.on || !s.handle.is_open()) return;
-    if (s.handle.seek_end()) (void)s.handle.write(text, size);
-}
-
-void vwrite(const char* format, va_list args)
-{
-    char buffer[LINE_BUFFER];
-    const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
-    if (n < 0) return;
-    const std::size_t size = static_cast<std::size_t>(n) < sizeof buffer ? static_cast<std::size_t>(n)
-                                                                           : sizeof buffer - 1;
-    write_raw(buffer, size);
-}
-
-// Writes regardless of the level (the banner).
-void write_always(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void write_always(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    vwrite(format, args);
-    va_end(args);
+    if (s.on && s.handle.is_open()) (void)s.handle.write(text, size);
 }
 
 void date_time(char (&date)[16], char (&time)[16])
@@ -79,8 +61,7 @@ bool open(const char* path)
     // A new DebugOn replaces the open log rather than leaking its handle (and
     // being refused by its own exclusive open).
     s.handle.close();
-    if (!s.handle.open_always_exclusive(s.path) || !s.handle.seek_end()) {
-        s.handle.close();
+    if (!s.handle.open_append_exclusive(s.path)) {
         s.on = false;
         return false;
     }
@@ -88,10 +69,12 @@ bool open(const char* path)
     char time[16];
     date_time(date, time);
     std::string version;
-    if (!plat::module_file_version("zandllctl.dll", version)) version.clear();
-    write_always("============== raidctl Debug log file =================\n");
-    write_always("=====  OS date: %s == time: %s ==\n=====  compiled date: %s =====\n", date, time, COMPILED_DATE);
-    write_always("DLL version = %s\n", version.c_str());
+    if (!library_file_version(version)) version.clear();
+    text_buffer<LINE_BUFFER> banner;
+    banner.add("============== raidctl Debug log file =================\n");
+    banner.add("=====  OS date: %s == time: %s ==\n=====  compiled date: %s =====\n", date, time, COMPILED_DATE);
+    banner.add("DLL version = %s\n", version.c_str());
+    append_to_file(banner.c_str(), banner.size());
     return true;
 }
 
@@ -113,13 +96,20 @@ bool wants(std::uint8_t level)
     return s.on && s.handle.is_open() && level <= s.level;
 }
 
+void write(std::uint8_t level, const char* text, std::size_t size)
+{
+    if (wants(level)) append_to_file(text, size);
+}
+
 void line(std::uint8_t level, const char* format, ...)
 {
     if (!wants(level)) return;
+    text_buffer<LINE_BUFFER> text;
     va_list args;
     va_start(args, format);
-    vwrite(format, args);
+    text.vadd(format, args);
     va_end(args);
+    append_to_file(text.c_str(), text.size());
 }
 
 void error_entry(const char* funcname, const char* module, int place, std::uint32_t code)
@@ -128,9 +118,11 @@ void error_entry(const char* funcname, const char* module, int place, std::uint3
     char date[16];
     char time[16];
     date_time(date, time);
-    line(LEVEL_ERRORS, "****** ERROR ****** OS date: %s ** OS time: %s ***** \n", date, time);
-    line(LEVEL_ERRORS, "\tfuncname = %s, srcfilename = %s\n \tline = %d\n\tDLLerrcode = 0x%.8x\n", funcname, module,
-         place, code);
+    text_buffer<LINE_BUFFER> entry;
+    entry.add("****** ERROR ****** OS date: %s ** OS time: %s ***** \n", date, time);
+    entry.add("\tfuncname = %s, srcfilename = %s\n \tline = %d\n\tDLLerrcode = 0x%.8x\n", funcname, module, place,
+              code);
+    append_to_file(entry.c_str(), entry.size());
 }
 
 void errmsg_system(std::uint32_t os_error)
@@ -177,27 +169,21 @@ const char* trace_stamp(char (&buffer)[64])
     return buffer;
 }
 
-void entry_trace(const char* export_name)
-{
-    if (!wants(LEVEL_TRACE)) return;
-    char stamp[64];
-    line(LEVEL_TRACE, "%s\t: enter %s\n", export_name, trace_stamp(stamp));
-}
-
 void dump_request(std::uint32_t control_code, const std::uint8_t* record, std::size_t size)
 {
     if (!wants(LEVEL_DUMP)) return;
-    line(LEVEL_DUMP, "ControlCode=%x:\n", control_code);
-    line(LEVEL_DUMP, "pConfig DATA:\n");
+    text_buffer<DUMP_BUFFER> dump;
+    dump.add("ControlCode=%x:\n", control_code);
+    dump.add("pConfig DATA:\n");
     for (std::size_t offset = 0; offset + 8 <= size; offset += 8) {
         const std::uint8_t* b = record + offset;
         auto shown = [](std::uint8_t c) { return std::isprint(c) ? static_cast<char>(c) : ' '; };
-        line(LEVEL_DUMP,
-             "%.8x : %.2x %.2x %.2x %.2x %.2x %.2x %.2x %.2x  #  %c  %c  %c  %c  %c  %c  %c  %c \n",
-             static_cast<unsigned>(offset), b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], shown(b[0]),
-             shown(b[1]), shown(b[2]), shown(b[3]), shown(b[4]), shown(b[5]), shown(b[6]), shown(b[7]));
+        dump.add("%.8x : %.2x %.2x %.2x %.2x %.2x %.2x %.2x %.2x  #  %c  %c  %c  %c  %c  %c  %c  %c \n",
+                 static_cast<unsigned>(offset), b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], shown(b[0]),
+                 shown(b[1]), shown(b[2]), shown(b[3]), shown(b[4]), shown(b[5]), shown(b[6]), shown(b[7]));
     }
-    line(LEVEL_DUMP, "\nATAD:\n");
+    dump.add("\nATAD:\n");
+    append_to_file(dump.c_str(), dump.size());
 }
 
 } // namespace zan::debug_log

@@ -4,8 +4,11 @@
 #ifndef ZAN_DEBUG_LOG_H
 #define ZAN_DEBUG_LOG_H
 
+#include <algorithm>
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 namespace zan::debug_log {
 
@@ -27,6 +30,37 @@ void close();
 // Whether a line of this level would be written.
 bool wants(std::uint8_t level);
 
+// Text formatted piece by piece into one buffer, so that a whole entry or
+// dump reaches the file in one write. Text past the buffer is cut.
+template <std::size_t Capacity>
+class text_buffer {
+public:
+    text_buffer() { text_[0] = '\0'; }
+    void vadd(const char* format, va_list args)
+    {
+        if (size_ >= Capacity - 1) return;
+        const int n = std::vsnprintf(text_ + size_, Capacity - size_, format, args);
+        if (n < 0) return;
+        size_ = std::min(size_ + static_cast<std::size_t>(n), Capacity - 1);
+    }
+    void add(const char* format, ...) __attribute__((format(printf, 2, 3)))
+    {
+        va_list args;
+        va_start(args, format);
+        vadd(format, args);
+        va_end(args);
+    }
+    const char* c_str() const { return text_; }
+    std::size_t size() const { return size_; }
+
+private:
+    char text_[Capacity];
+    std::size_t size_ = 0;
+};
+
+// A text of the given level, written in one piece.
+void write(std::uint8_t level, const char* text, std::size_t size);
+
 // A formatted line of the given level (the format carries its own "\n").
 void line(std::uint8_t level, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
@@ -41,8 +75,6 @@ void keyword(const char* text);
 // "called funcname" line naming the inner step that failed.
 void called(const char* funcname);
 
-// The entry trace of an export: its name and the time stamp.
-void entry_trace(const char* export_name);
 // The time stamp text of entry traces.
 const char* trace_stamp(char (&buffer)[64]);
 

@@ -6,7 +6,6 @@
 
 #include "config_records.h"
 #include "controller_table.h"
-#include "debug_log.h"
 #include "export_support.h"
 #include "request.h"
 #include "scsi_forms.h"
@@ -28,23 +27,15 @@ std::uint8_t controller_id(std::uint8_t controller)
     return find_slot(controller)->controller_id;
 }
 
-void trace_controller(const char* fn, std::uint8_t controller)
-{
-    debug_log::entry_trace(fn);
-    debug_log::line(debug_log::LEVEL_TRACE, "%s\t: CONTno = %d\n", fn, controller);
-}
-
-void trace_drive(const char* fn, std::uint8_t controller, std::uint8_t drive)
-{
-    trace_controller(fn, controller);
-    debug_log::line(debug_log::LEVEL_TRACE, "%s\t: HDDno = %d\n", fn, drive);
-}
+// The argument lines of the drive exports: the controller, then the drive on
+// a line of its own.
+constexpr const char* DRIVE_ARGUMENTS = "CONTno = %d\n%s\t: HDDno = %d\n";
 
 // getContInfo as a step of another export.
-bool read_cont_info(const char* fn, std::uint8_t controller, ContInfo& info)
+bool read_cont_info(const export_entry& entry, std::uint8_t controller, ContInfo& info)
 {
     if (getContInfo(controller, &info) == 1) return true;
-    inner_step_failed(fn, __LINE__, "getContInfo");
+    inner_step_failed(entry.name(), __LINE__, "getContInfo");
     return false;
 }
 
@@ -66,22 +57,23 @@ BOOL32 run_drive_operation(const drive_operation& op, int CONTno, int HDDno)
 {
     const std::uint8_t controller = low_byte(CONTno);
     const std::uint8_t drive = low_byte(HDDno);
-    enter_export();
-    trace_drive(op.name, controller, drive);
-    ContInfo info;
-    if (!check_controller(op.name, controller) || !read_cont_info(op.name, controller, info) ||
-        !check_drive(op.name, drive)) {
-        return 0;
-    }
+    const export_entry entry(op.name, DRIVE_ARGUMENTS, controller, op.name, drive);
+    return entry.run([&] {
+        ContInfo info;
+        if (!check_controller(entry, controller) || !read_cont_info(entry, controller, info) ||
+            !check_drive(entry, drive)) {
+            return 0;
+        }
 
-    config_drive_request request = {};
-    request.controller_id = controller_id(controller);
-    request.operand1 = op.drive_first ? drive : op.value;
-    request.operand2 = op.drive_first ? op.value : drive;
-    request.status.set(UNANSWERED_STATUS);
-    work_record record = {};
-    put_request(record, request);
-    return send_request(op.name, controller, op.code, record) ? 1 : 0;
+        config_drive_request request = {};
+        request.controller_id = controller_id(controller);
+        request.operand1 = op.drive_first ? drive : op.value;
+        request.operand2 = op.drive_first ? op.value : drive;
+        request.status.set(UNANSWERED_STATUS);
+        work_record record = {};
+        put_request(record, request);
+        return send_request(entry, controller, op.code, record) ? 1 : 0;
+    });
 }
 
 // ---- Logical-drive switches: caches and auto rebuild -------------------------
@@ -103,36 +95,35 @@ BOOL32 set_ld_switch(const ld_switch& sw, int CONTno, int GROUPno, int value)
     const std::uint8_t controller = low_byte(CONTno);
     const std::uint8_t group = low_byte(GROUPno);
     const std::uint8_t on = low_byte(value);
-    enter_export();
-    debug_log::entry_trace(sw.name);
-    debug_log::line(debug_log::LEVEL_TRACE, "%s\t: CONTno = %d, GROUPno=%d, %s=%d\n", sw.name, controller, group,
-                    sw.argument, on);
-    if (!check_controller(sw.name, controller) || !check_group(sw.name, group) ||
-        !check_group_defined(sw.name, controller, group)) {
-        return 0;
-    }
-    if (on > 1) {
-        argument_failed(sw.name, __LINE__, DLL_ARG_ERROR_CONFIGLD);
-        return 0;
-    }
-    LogicalDriveInfo info;
-    if (getLogicalDriveInfo(controller, group, &info) == 0) {
-        inner_step_failed(sw.name, __LINE__, "getLogicalDriveInfo");
-        return 0;
-    }
+    const export_entry entry(sw.name, "CONTno = %d, GROUPno=%d, %s=%d\n", controller, group, sw.argument, on);
+    return entry.run([&] {
+        if (!check_controller(entry, controller) || !check_group(entry, group) ||
+            !check_group_defined(entry, controller, group)) {
+            return 0;
+        }
+        if (on > 1) {
+            (void)argument_failed(entry, __LINE__, DLL_ARG_ERROR_CONFIGLD);
+            return 0;
+        }
+        LogicalDriveInfo info;
+        if (getLogicalDriveInfo(controller, group, &info) == 0) {
+            inner_step_failed(entry.name(), __LINE__, "getLogicalDriveInfo");
+            return 0;
+        }
 
-    config_logical_disk_request request = {};
-    request.controller_id = controller_id(controller);
-    request.first_group = group;
-    request.last_group = group;
-    request.read_cache = info.read_cache;
-    request.write_cache = info.write_cache;
-    request.auto_rebuild = info.auto_rebuild;
-    // The record's flags say "off": write through, no read ahead, disabled.
-    request.*sw.flag = on == 1 ? 0 : 1;
-    work_record record = {};
-    put_request(record, request);
-    return send_request(sw.name, controller, IOCTL_KRAID_CONFIG_LOGICAL_DISK, record) ? 1 : 0;
+        config_logical_disk_request request = {};
+        request.controller_id = controller_id(controller);
+        request.first_group = group;
+        request.last_group = group;
+        request.read_cache = info.read_cache;
+        request.write_cache = info.write_cache;
+        request.auto_rebuild = info.auto_rebuild;
+        // The record's flags say "off": write through, no read ahead, disabled.
+        request.*sw.flag = on == 1 ? 0 : 1;
+        work_record record = {};
+        put_request(record, request);
+        return send_request(entry, controller, IOCTL_KRAID_CONFIG_LOGICAL_DISK, record) ? 1 : 0;
+    });
 }
 
 // ---- Adapter priorities: rebuild while idle and busy, patrol-read delay ------
@@ -152,25 +143,25 @@ BOOL32 set_priority(const priority_setting& setting, int CONTno, int priority)
 {
     const std::uint8_t controller = low_byte(CONTno);
     const std::uint8_t value = low_byte(priority);
-    enter_export();
-    debug_log::entry_trace(setting.name);
-    debug_log::line(debug_log::LEVEL_TRACE, "%s\t: CONTno = %d, priority=%d\n", setting.name, controller, value);
-    ContInfo info;
-    if (!check_controller(setting.name, controller) || !check_priority(setting.name, value) ||
-        !read_cont_info(setting.name, controller, info)) {
-        return 0;
-    }
+    const export_entry entry(setting.name, "CONTno = %d, priority=%d\n", controller, value);
+    return entry.run([&] {
+        ContInfo info;
+        if (!check_controller(entry, controller) || !check_priority(entry, value) ||
+            !read_cont_info(entry, controller, info)) {
+            return 0;
+        }
 
-    config_controller_request request = {};
-    request.controller_id = controller_id(controller);
-    request.rebuild_priority_idle = info.rebuild_priority_idle;
-    request.rebuild_priority_busy = info.rebuild_priority_busy;
-    request.patrol_read_delay = info.patrol_read_delay;
-    request.buzzer = info.buzzer;
-    (request.*setting.value).set(value);
-    work_record record = {};
-    put_request(record, request);
-    return send_request(setting.name, controller, IOCTL_KRAID_CONFIG_CONTROLLER, record) ? 1 : 0;
+        config_controller_request request = {};
+        request.controller_id = controller_id(controller);
+        request.rebuild_priority_idle = info.rebuild_priority_idle;
+        request.rebuild_priority_busy = info.rebuild_priority_busy;
+        request.patrol_read_delay = info.patrol_read_delay;
+        request.buzzer = info.buzzer;
+        (request.*setting.value).set(value);
+        work_record record = {};
+        put_request(record, request);
+        return send_request(entry, controller, IOCTL_KRAID_CONFIG_CONTROLLER, record) ? 1 : 0;
+    });
 }
 
 // ---- Vendor mode pages -------------------------------------------------------
@@ -180,7 +171,8 @@ enum class page_outcome { accepted, refused, failed };
 // Offers a vendor page to ModeSelect, again while the call fails, up to
 // MODE_PAGE_CALLS calls. A failure after the last call keeps the error that
 // ModeSelect left.
-page_outcome offer_vendor_page(const char* fn, std::uint8_t controller, const scsi_forms::vendor_page& page)
+page_outcome offer_vendor_page(const export_entry& entry, std::uint8_t controller,
+                               const scsi_forms::vendor_page& page)
 {
     for (int call = 0; call < MODE_PAGE_CALLS; ++call) {
         std::uint8_t completion[COMPLETION_AREA_SIZE];
@@ -188,7 +180,7 @@ page_outcome offer_vendor_page(const char* fn, std::uint8_t controller, const sc
             return scsi_forms::accepted(completion) ? page_outcome::accepted : page_outcome::refused;
         }
     }
-    inner_step_failed(fn, __LINE__, "ModeSelect");
+    inner_step_failed(entry.name(), __LINE__, "ModeSelect");
     return page_outcome::failed;
 }
 
@@ -217,63 +209,62 @@ extern "C" {
 
 ZANEXPORT BOOL32 ZANAPI createLD(const CreateLDRecord* record)
 {
-    static const char* const FN = "createLD";
-    enter_export();
-    debug_log::entry_trace(FN);
-    if (!check_pointer(FN, record)) return 0;
-    const std::uint8_t controller = record->controller;
-    debug_log::line(debug_log::LEVEL_TRACE, "%s\t: CONTno = %d\n", FN, controller);
-    ContInfo info;
-    if (!check_controller(FN, controller) || !read_cont_info(FN, controller, info)) return 0;
-    if (record->member_count > MAX_HDDS) {
-        argument_failed(FN, __LINE__, DLL_ARG_ERROR_HDDNO);
-        return 0;
-    }
-    for (std::uint8_t i = 0; i < record->member_count; ++i) {
-        if (!check_drive(FN, record->members[i])) return 0;
-    }
+    const export_entry entry("createLD");
+    return entry.run([&] {
+        if (!check_pointer(entry, record)) return 0;
+        const std::uint8_t controller = record->controller;
+        entry.trace("CONTno = %d\n", controller);
+        ContInfo info;
+        if (!check_controller(entry, controller) || !read_cont_info(entry, controller, info)) return 0;
+        if (record->member_count > MAX_HDDS) {
+            (void)argument_failed(entry, __LINE__, DLL_ARG_ERROR_HDDNO);
+            return 0;
+        }
+        for (std::uint8_t i = 0; i < record->member_count; ++i) {
+            if (!check_drive(entry, record->members[i])) return 0;
+        }
 
-    create_logical_disk_request request = {};
-    request.controller_id = controller_id(controller);
-    request.first_group = record->group;
-    request.last_group = record->group;
-    request.member_count = record->member_count;
-    std::memcpy(request.members, record->members, record->member_count);
-    request.hot_spare_mode = record->hot_spare_mode;
-    request.raid_level = record->raid_level;
-    const bool single_drive_raid0 = record->raid_level == RAID_LEVEL_0 && record->member_count == 1;
-    request.stripe_size.set(single_drive_raid0 ? 0 : CREATE_STRIPE_BLOCKS);
-    request.no_read_ahead = record->no_read_ahead;
-    request.write_through = record->write_through;
-    request.sub_group = record->sub_group;
-    request.one = 1;
-    request.status.set(UNANSWERED_STATUS);
-    work_record work = {};
-    put_request(work, request);
-    return send_request(FN, controller, IOCTL_KRAID_CREATE_LOGICAL_DISK, work) ? 1 : 0;
+        create_logical_disk_request request = {};
+        request.controller_id = controller_id(controller);
+        request.first_group = record->group;
+        request.last_group = record->group;
+        request.member_count = record->member_count;
+        std::memcpy(request.members, record->members, record->member_count);
+        request.hot_spare_mode = record->hot_spare_mode;
+        request.raid_level = record->raid_level;
+        const bool single_drive_raid0 = record->raid_level == RAID_LEVEL_0 && record->member_count == 1;
+        request.stripe_size.set(single_drive_raid0 ? 0 : CREATE_STRIPE_BLOCKS);
+        request.no_read_ahead = record->no_read_ahead;
+        request.write_through = record->write_through;
+        request.sub_group = record->sub_group;
+        request.one = 1;
+        request.status.set(UNANSWERED_STATUS);
+        work_record work = {};
+        put_request(work, request);
+        return send_request(entry, controller, IOCTL_KRAID_CREATE_LOGICAL_DISK, work) ? 1 : 0;
+    });
 }
 
 ZANEXPORT BOOL32 ZANAPI deleteLD(int CONTno, int GROUPno)
 {
-    static const char* const FN = "deleteLD";
     const std::uint8_t controller = low_byte(CONTno);
     const std::uint8_t group = low_byte(GROUPno);
-    enter_export();
-    debug_log::entry_trace(FN);
-    debug_log::line(debug_log::LEVEL_TRACE, "%s\t: CONTno=%d GROUPno=%d\n", FN, controller, group);
-    if (!check_controller(FN, controller)) return 0;
-    for (const delete_step& step : DELETE_STEPS) {
-        switch (offer_vendor_page(FN, controller, scsi_forms::build_vendor_page(step.form, group))) {
-        case page_outcome::accepted:
-            break;
-        case page_outcome::refused:
-            export_failed(FN, __LINE__, step.refused);
-            return 0;
-        case page_outcome::failed:
-            return 0;
+    const export_entry entry("deleteLD", "CONTno=%d GROUPno=%d\n", controller, group);
+    return entry.run([&] {
+        if (!check_controller(entry, controller)) return 0;
+        for (const delete_step& step : DELETE_STEPS) {
+            switch (offer_vendor_page(entry, controller, scsi_forms::build_vendor_page(step.form, group))) {
+            case page_outcome::accepted:
+                break;
+            case page_outcome::refused:
+                export_failed(entry.name(), __LINE__, step.refused);
+                return 0;
+            case page_outcome::failed:
+                return 0;
+            }
         }
-    }
-    return 1;
+        return 1;
+    });
 }
 
 ZANEXPORT BOOL32 ZANAPI createGHS(int CONTno, int HDDno)
@@ -332,59 +323,59 @@ ZANEXPORT BOOL32 ZANAPI setHDDLocateLED(int CONTno, int HDDno, int mode)
     const std::uint8_t controller = low_byte(CONTno);
     const std::uint8_t drive = low_byte(HDDno);
     const std::uint8_t led_mode = low_byte(mode);
-    enter_export();
-    trace_drive(FN, controller, drive);
-    if (!check_controller(FN, controller) || !check_drive(FN, drive)) return 0;
-    if (!valid_led_mode(led_mode)) {
-        argument_failed(FN, __LINE__, DLL_ARG_ERROR_SIZESPEC);
+    const export_entry entry(FN, DRIVE_ARGUMENTS, controller, FN, drive);
+    return entry.run([&] {
+        if (!check_controller(entry, controller) || !check_drive(entry, drive)) return 0;
+        if (!valid_led_mode(led_mode)) {
+            (void)argument_failed(entry, __LINE__, DLL_ARG_ERROR_SIZESPEC);
+            return 0;
+        }
+        const auto page = scsi_forms::build_vendor_page(scsi_forms::LOCATE_LED, drive, led_mode);
+        switch (offer_vendor_page(entry, controller, page)) {
+        case page_outcome::accepted:
+            return 1;
+        case page_outcome::refused:
+            export_failed(entry.name(), __LINE__, DLL_ERROR_STATE_REFUSED);
+            return 0;
+        case page_outcome::failed:
+            return 0;
+        }
         return 0;
-    }
-    switch (offer_vendor_page(FN, controller, scsi_forms::build_vendor_page(scsi_forms::LOCATE_LED, drive, led_mode))) {
-    case page_outcome::accepted:
-        return 1;
-    case page_outcome::refused:
-        export_failed(FN, __LINE__, DLL_ERROR_STATE_REFUSED);
-        return 0;
-    case page_outcome::failed:
-        return 0;
-    }
-    return 0;
+    });
 }
 
 ZANEXPORT BOOL32 ZANAPI getGListInfo(int CONTno, GListInfo* info)
 {
-    static const char* const FN = "getGListInfo";
     const std::uint8_t controller = low_byte(CONTno);
-    enter_export();
-    debug_log::entry_trace(FN);
-    debug_log::line(debug_log::LEVEL_TRACE, "%s\t: CONTno = %d", FN, controller);
-    if (!check_controller(FN, controller) || !check_pointer(FN, info)) return 0;
-    std::memset(info, 0, sizeof *info);
+    const export_entry entry("getGListInfo", "CONTno = %d", controller);
+    return entry.run([&] {
+        if (!check_controller(entry, controller) || !check_pointer(entry, info)) return 0;
+        std::memset(info, 0, sizeof *info);
 
-    get_glist_request request = {};
-    request.controller_id = controller_id(controller);
-    work_record record = {};
-    put_request(record, request);
-    if (!send_request(FN, controller, IOCTL_KRAID_GET_GLIST_INFO, record)) return 0;
-    std::memcpy(info, answered_request<get_glist_request>(record).values, sizeof *info);
-    return 1;
+        get_glist_request request = {};
+        request.controller_id = controller_id(controller);
+        work_record record = {};
+        put_request(record, request);
+        if (!send_request(entry, controller, IOCTL_KRAID_GET_GLIST_INFO, record)) return 0;
+        std::memcpy(info, answered_request<get_glist_request>(record).values, sizeof *info);
+        return 1;
+    });
 }
 
 ZANEXPORT BOOL32 ZANAPI setGListInfo(int CONTno, const GListInfo* info)
 {
-    static const char* const FN = "setGListInfo";
     const std::uint8_t controller = low_byte(CONTno);
-    enter_export();
-    debug_log::entry_trace(FN);
-    debug_log::line(debug_log::LEVEL_TRACE, "%s\t: CONTno = %d", FN, controller);
-    if (!check_controller(FN, controller) || !check_pointer(FN, info)) return 0;
+    const export_entry entry("setGListInfo", "CONTno = %d", controller);
+    return entry.run([&] {
+        if (!check_controller(entry, controller) || !check_pointer(entry, info)) return 0;
 
-    set_glist_request request = {};
-    request.controller_id = controller_id(controller);
-    std::memcpy(request.values, info, sizeof *info);
-    work_record record = {};
-    put_request(record, request);
-    return send_request(FN, controller, IOCTL_KRAID_SET_GLIST_INFO, record) ? 1 : 0;
+        set_glist_request request = {};
+        request.controller_id = controller_id(controller);
+        std::memcpy(request.values, info, sizeof *info);
+        work_record record = {};
+        put_request(record, request);
+        return send_request(entry, controller, IOCTL_KRAID_SET_GLIST_INFO, record) ? 1 : 0;
+    });
 }
 
 } // extern "C"

@@ -5,7 +5,6 @@
 
 #include "badspot.h"
 #include "controller_table.h"
-#include "debug_log.h"
 #include "export_support.h"
 #include "request.h"
 #include "scsi_forms.h"
@@ -67,36 +66,36 @@ BOOL32 run_task_export(const task_export& task, int CONTno, int GROUPno)
 {
     const std::uint8_t controller = low_byte(CONTno);
     const std::uint8_t group = low_byte(GROUPno);
-    enter_export();
-    debug_log::entry_trace(task.name);
-    debug_log::line(debug_log::LEVEL_TRACE, "%s\t: CONTno = %d, GROUPno=%d\n", task.name, controller, group);
-    if (!check_controller(task.name, controller) || !check_group(task.name, group) ||
-        !check_group_defined(task.name, controller, group)) {
-        return 0;
-    }
-    LogicalDriveInfo info;
-    if (getLogicalDriveInfo(controller, group, &info) != 1) {
-        inner_step_failed(task.name, __LINE__, "getLogicalDriveInfo");
-        return 0;
-    }
+    const export_entry entry(task.name, "CONTno = %d, GROUPno=%d\n", controller, group);
+    return entry.run([&] {
+        if (!check_controller(entry, controller) || !check_group(entry, group) ||
+            !check_group_defined(entry, controller, group)) {
+            return 0;
+        }
+        LogicalDriveInfo info;
+        if (getLogicalDriveInfo(controller, group, &info) != 1) {
+            inner_step_failed(entry.name(), __LINE__, "getLogicalDriveInfo");
+            return 0;
+        }
 
-    const std::uint8_t state = task.by_rebuild_state ? info.rebuild_state : info.maintenance_state;
-    const task_cell& cell = task.cells[state < 3 ? state : 3];
-    switch (cell.what) {
-    case task_cell::kind::done:
-        return 1;
-    case task_cell::kind::refuse:
-        export_failed(task.name, __LINE__, cell.value);
-        return 0;
-    case task_cell::kind::send:
-        break;
-    }
-    work_record record = {};
-    record[0] = find_slot(controller)->controller_id;
-    record[1] = group;
-    record[2] = group;
-    record[3] = static_cast<std::uint8_t>(cell.value);
-    return send_request(task.name, controller, IOCTL_KRAID_CONFIG_FAULT_RECOVERY, record) ? 1 : 0;
+        const std::uint8_t state = task.by_rebuild_state ? info.rebuild_state : info.maintenance_state;
+        const task_cell& cell = task.cells[state < 3 ? state : 3];
+        switch (cell.what) {
+        case task_cell::kind::done:
+            return 1;
+        case task_cell::kind::refuse:
+            export_failed(entry.name(), __LINE__, cell.value);
+            return 0;
+        case task_cell::kind::send:
+            break;
+        }
+        work_record record = {};
+        record[0] = find_slot(controller)->controller_id;
+        record[1] = group;
+        record[2] = group;
+        record[3] = static_cast<std::uint8_t>(cell.value);
+        return send_request(entry, controller, IOCTL_KRAID_CONFIG_FAULT_RECOVERY, record) ? 1 : 0;
+    });
 }
 
 // ---- Restore ----------------------------------------------------------------------
@@ -139,83 +138,86 @@ ZANEXPORT BOOL32 ZANAPI stop_makeParity(int CONTno, int GROUPno)
 
 ZANEXPORT BOOL32 ZANAPI getRestoreLDsts(int CONTno, RestoreStatus* status)
 {
-    static const char* const FN = "getRestoreLDsts";
     const std::uint8_t controller = low_byte(CONTno);
-    enter_export();
-    debug_log::entry_trace(FN);
-    debug_log::line(debug_log::LEVEL_TRACE, "%s\t: CONTno=%d \n", FN, controller);
-    if (!check_controller(FN, controller) || !check_pointer(FN, status)) return 0;
-    std::memset(status, 0, sizeof *status);
+    const export_entry entry("getRestoreLDsts", "CONTno=%d \n", controller);
+    return entry.run([&] {
+        if (!check_controller(entry, controller) || !check_pointer(entry, status)) return 0;
+        std::memset(status, 0, sizeof *status);
 
-    work_record record = {};
-    record[0] = find_slot(controller)->controller_id;
-    if (!send_request(FN, controller, IOCTL_KRAID_GET_RESTORE_STATUS, record)) return 0;
-    std::memcpy(status, record, sizeof *status);
-    return 1;
+        work_record record = {};
+        record[0] = find_slot(controller)->controller_id;
+        if (!send_request(entry, controller, IOCTL_KRAID_GET_RESTORE_STATUS, record)) return 0;
+        std::memcpy(status, record, sizeof *status);
+        return 1;
+    });
 }
 
 ZANEXPORT BOOL32 ZANAPI getRestoreLDInfo(int CONTno, int GROUPno, LogicalDriveInfo* info)
 {
-    static const char* const FN = "getRestoreLDInfo";
     const std::uint8_t controller = low_byte(CONTno);
     const std::uint8_t candidate = low_byte(GROUPno);
-    enter_export();
-    debug_log::entry_trace(FN);
-    debug_log::line(debug_log::LEVEL_TRACE, "%s\t: CONTno=%d GROUPno=%d\n", FN, controller, candidate);
-    if (!check_controller(FN, controller) || !check_group(FN, candidate) || !check_pointer(FN, info)) return 0;
-    std::memset(info, 0, sizeof *info);
+    const export_entry entry("getRestoreLDInfo", "CONTno=%d GROUPno=%d\n", controller, candidate);
+    return entry.run([&] {
+        if (!check_controller(entry, controller) || !check_group(entry, candidate) || !check_pointer(entry, info)) {
+            return 0;
+        }
+        std::memset(info, 0, sizeof *info);
 
-    work_record record = {};
-    record[0] = find_slot(controller)->controller_id;
-    record[1] = candidate;
-    if (!send_request(FN, controller, IOCTL_KRAID_GET_RESTORE_LOGICAL_DISK_INFO, record)) return 0;
-    std::memcpy(info, record, sizeof *info);
-    return 1;
+        work_record record = {};
+        record[0] = find_slot(controller)->controller_id;
+        record[1] = candidate;
+        if (!send_request(entry, controller, IOCTL_KRAID_GET_RESTORE_LOGICAL_DISK_INFO, record)) return 0;
+        std::memcpy(info, record, sizeof *info);
+        return 1;
+    });
 }
 
 ZANEXPORT BOOL32 ZANAPI configRestoreLD(RestoreLDRecord* caller_record)
 {
-    static const char* const FN = "configRestoreLD";
-    enter_export();
-    debug_log::entry_trace(FN);
-    if (!check_pointer(FN, caller_record)) return 0;
-    const std::uint8_t controller = caller_record->controller;
-    debug_log::line(debug_log::LEVEL_TRACE, "%s\t: CONTno=%d GROUPno=%d\n", FN, controller, caller_record->group);
-    if (!check_controller(FN, controller) || !check_group(FN, caller_record->group) ||
-        !check_group(FN, caller_record->candidate)) {
-        return 0;
-    }
-    if (caller_record->action > RESTORE_ACTION_DELETE || caller_record->must_be_zero != 0) {
-        return argument_failed(FN, __LINE__, DLL_ARG_ERROR_NULL);
-    }
+    const export_entry entry("configRestoreLD");
+    return entry.run([&] {
+        if (!check_pointer(entry, caller_record)) return 0;
+        const std::uint8_t controller = caller_record->controller;
+        entry.trace("CONTno=%d GROUPno=%d\n", controller, caller_record->group);
+        if (!check_controller(entry, controller) || !check_group(entry, caller_record->group) ||
+            !check_group(entry, caller_record->candidate)) {
+            return 0;
+        }
+        if (caller_record->action > RESTORE_ACTION_DELETE || caller_record->must_be_zero != 0) {
+            (void)argument_failed(entry, __LINE__, DLL_ARG_ERROR_NULL);
+            return 0;
+        }
 
-    RestoreLDRecord request = *caller_record;
-    std::memset(request.fill, 0xFF, sizeof request.fill);
-    request.controller = find_slot(controller)->controller_id;
-    request.group_again = request.group;
-    work_record record = {};
-    std::memcpy(record, &request, sizeof request);
-    if (!send_request(FN, controller, IOCTL_KRAID_CONFIG_RESTORE, record)) return 0;
-    std::memcpy(caller_record, record, sizeof *caller_record);
-    return 1;
+        RestoreLDRecord request = *caller_record;
+        std::memset(request.fill, 0xFF, sizeof request.fill);
+        request.controller = find_slot(controller)->controller_id;
+        request.group_again = request.group;
+        work_record record = {};
+        std::memcpy(record, &request, sizeof request);
+        if (!send_request(entry, controller, IOCTL_KRAID_CONFIG_RESTORE, record)) return 0;
+        std::memcpy(caller_record, record, sizeof *caller_record);
+        return 1;
+    });
 }
 
 ZANEXPORT BOOL32 ZANAPI getBadspotInfo(int CONTno, int HDDno, BadspotInfo* info)
 {
-    static const char* const FN = "getBadspotInfo";
     const std::uint8_t controller = low_byte(CONTno);
     const std::uint8_t drive = low_byte(HDDno);
-    enter_export();
-    debug_log::entry_trace(FN);
-    debug_log::line(debug_log::LEVEL_TRACE, "%s\t: CONTno = %d, HDDno=%d\n", FN, controller, drive);
-    if (!check_controller(FN, controller) || !check_pointer(FN, info) || !check_drive(FN, drive)) return 0;
-    std::memset(info, 0, sizeof *info);
+    const export_entry entry("getBadspotInfo", "CONTno = %d, HDDno=%d\n", controller, drive);
+    return entry.run([&] {
+        if (!check_controller(entry, controller) || !check_pointer(entry, info) || !check_drive(entry, drive)) {
+            return 0;
+        }
+        std::memset(info, 0, sizeof *info);
 
-    work_record record = {};
-    scsi_forms::put_read_buffer(record, BADSPOT_MODE, BADSPOT_BUFFER_ID, drive * BADSPOT_STRIDE, RAW_BADSPOT_SIZE);
-    if (!send_request(FN, controller, IOCTL_KRAID_SCSI_READ_BUFFER, record)) return 0;
-    *info = convert_badspot(scsi_forms::answered_data(record, RAW_BADSPOT_SIZE).first<RAW_BADSPOT_SIZE>());
-    return 1;
+        work_record record = {};
+        scsi_forms::put_read_buffer(record, BADSPOT_MODE, BADSPOT_BUFFER_ID, drive * BADSPOT_STRIDE,
+                                    RAW_BADSPOT_SIZE);
+        if (!send_request(entry, controller, IOCTL_KRAID_SCSI_READ_BUFFER, record)) return 0;
+        *info = convert_badspot(scsi_forms::answered_data(record, RAW_BADSPOT_SIZE).first<RAW_BADSPOT_SIZE>());
+        return 1;
+    });
 }
 
 } // extern "C"

@@ -108,8 +108,6 @@ inline constexpr std::size_t MAX_VENDOR_PAGE = 48;
 struct vendor_page {
     std::array<std::uint8_t, MAX_VENDOR_PAGE> bytes;
     std::uint8_t length;
-
-    std::span<const std::uint8_t> view() const { return {bytes.data(), length}; }
 };
 
 // A vendor page for one logical or physical drive (`target`), with an

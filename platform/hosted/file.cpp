@@ -59,33 +59,20 @@ file::~file()
     close();
 }
 
-bool file::open_always_exclusive(const char* path)
+bool file::open_append_exclusive(const char* path)
 {
     close();
     if (path == nullptr) {
         set_last_error(ERR_PATH_NOT_FOUND);
         return false;
     }
-    hosted::unique_fd fd(::open(path, O_RDWR | O_CREAT | O_CLOEXEC | O_DSYNC, 0644));
+    hosted::unique_fd fd(::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
     if (!fd.valid()) {
         // With O_CREAT only a missing folder leaves the file not found.
         set_last_error(errno == ENOENT ? ERR_PATH_NOT_FOUND : hosted::error_from_errno(errno));
         return false;
     }
     return adopt_exclusive(std::move(fd), handle_);
-}
-
-bool file::seek_end()
-{
-    if (handle_ == nullptr) {
-        set_last_error(ERR_INVALID_HANDLE);
-        return false;
-    }
-    if (::lseek(descriptor(handle_), 0, SEEK_END) < 0) {
-        hosted::set_last_error_from_errno();
-        return false;
-    }
-    return true;
 }
 
 bool file::write(const void* data, std::size_t size)

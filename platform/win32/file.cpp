@@ -1,5 +1,4 @@
-// Files: append-only logs, opened exclusively and written through, and files
-// read whole.
+// Files: append-only logs, opened exclusively, and files read whole.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -12,25 +11,15 @@ file::~file()
     close();
 }
 
-bool file::open_always_exclusive(const char* path)
+bool file::open_append_exclusive(const char* path)
 {
     close();
-    HANDLE handle =
-        CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_FLAG_WRITE_THROUGH, nullptr);
+    // Append access without write access: every write goes to the end.
+    HANDLE handle = CreateFileA(path, FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
     handle_ = handle;
     return true;
-}
-
-bool file::seek_end()
-{
-    // With a high part given, INVALID_SET_FILE_POINTER is also a valid low
-    // part of a large position; only the last error tells a failure apart.
-    LONG high = 0;
-    SetLastError(NO_ERROR);
-    const DWORD low = SetFilePointer(handle_, 0, &high, FILE_END);
-    return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
 }
 
 bool file::write(const void* data, std::size_t size)

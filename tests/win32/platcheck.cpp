@@ -111,14 +111,14 @@ void check_file()
     const char* path = "platcheck.log";
     {
         plat::file log;
-        expect(log.open_always_exclusive(path) && log.seek_end() && log.write("ab", 2), "create and append");
+        expect(log.open_append_exclusive(path) && log.write("ab", 2), "create and append");
         plat::file other;
-        expect(!other.open_always_exclusive(path) && plat::last_error() == plat::ERR_SHARING_VIOLATION,
+        expect(!other.open_append_exclusive(path) && plat::last_error() == plat::ERR_SHARING_VIOLATION,
                "a second opener is refused while the file is open");
     }
     {
         plat::file log;
-        expect(log.open_always_exclusive(path) && log.seek_end() && log.write("cd", 2), "reopen and append");
+        expect(log.open_append_exclusive(path) && log.write("cd", 2), "reopen and append");
     }
     char content[8] = {};
     if (std::FILE* f = std::fopen(path, "rb")) {

@@ -20,10 +20,9 @@ public:
     file(const file&) = delete;
     file& operator=(const file&) = delete;
 
-    // Creates or opens a file for reading and writing, not shared with other
-    // openers, writes going through to the disk. False with last_error() set.
-    [[nodiscard]] bool open_always_exclusive(const char* path);
-    [[nodiscard]] bool seek_end();
+    // Creates or opens a file that every write appends to, not shared with
+    // other openers. False with last_error() set.
+    [[nodiscard]] bool open_append_exclusive(const char* path);
     [[nodiscard]] bool write(const void* data, std::size_t size);
 
     // Opens an existing file for reading, not shared with other openers.
