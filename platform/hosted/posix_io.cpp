@@ -3,6 +3,9 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
 
 namespace plat::hosted {
 
@@ -46,6 +49,32 @@ int read_whole_file(const std::string& path, std::string& text, bool& exists)
         }
         text.append(buffer, static_cast<std::size_t>(got));
     }
+}
+
+int replace_file(const std::string& path, std::string_view content, durability level)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    // A hidden name no reader lists; unique, so two writers never share it.
+    std::string temporary = folder + "/." + path.substr(slash + 1) + ".XXXXXX";
+    unique_fd fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!fd.valid()) return errno;
+    int error = ::fchmod(fd.get(), 0644) != 0 ? errno : 0;
+    if (error == 0) error = write_all(fd.get(), content.data(), content.size());
+    if (error == 0 && level == durability::machine_crash && ::fsync(fd.get()) != 0) error = errno;
+    const int close_error = fd.close_checked();
+    if (error == 0) error = close_error;
+    if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    if (level == durability::machine_crash) {
+        // The rename itself reaches the disk with its folder.
+        unique_fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!dir.valid() || ::fsync(dir.get()) != 0) return errno;
+    }
+    return 0;
 }
 
 } // namespace plat::hosted

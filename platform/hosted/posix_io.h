@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 
 namespace plat::hosted {
@@ -60,6 +61,17 @@ private:
 
 // Reads a whole file; `exists` is false (and the result 0) when there is none.
 [[nodiscard]] int read_whole_file(const std::string& path, std::string& text, bool& exists);
+
+// Whether a replaced file must survive a machine crash as well as a killed
+// process.
+enum class durability { process_crash, machine_crash };
+
+// Replaces `path` in one step: the bytes go to a temporary file of a unique
+// name in the same folder, every write and the close checked, and the file is
+// renamed over `path`, so that a reader or a killed writer leaves the old or
+// the new content, never a mix. For machine_crash the file is synced before
+// the rename and the folder after it. On failure the temporary file is gone.
+[[nodiscard]] int replace_file(const std::string& path, std::string_view content, durability level);
 
 } // namespace plat::hosted
 

@@ -20,7 +20,6 @@ struct store_paths {
     std::string root;
     std::string file;
     std::string lock;
-    std::string temp;
 };
 
 store_paths current_paths()
@@ -29,35 +28,7 @@ store_paths current_paths()
     paths.root = sim::root_dir();
     paths.file = paths.root + "/registry.reg";
     paths.lock = paths.root + "/registry.lock";
-    paths.temp = paths.root + "/registry.reg.tmp";
     return paths;
-}
-
-// Writes the new text beside the file, makes sure it reached the disk and
-// reads back as written, then renames it over the old file.
-int replace_file(const store_paths& paths, const std::string& text)
-{
-    unique_fd fd(::open(paths.temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!fd.valid()) return errno;
-    int error = write_all(fd.get(), text.data(), text.size());
-    if (error == 0 && ::fsync(fd.get()) != 0) error = errno;
-    const int close_error = fd.close_checked();
-    if (error == 0) error = close_error;
-    if (error == 0) {
-        std::string written;
-        bool exists = false;
-        error = read_whole_file(paths.temp, written, exists);
-        if (error == 0 && written != text) error = EIO;
-    }
-    if (error == 0 && ::rename(paths.temp.c_str(), paths.file.c_str()) != 0) error = errno;
-    if (error != 0) {
-        ::unlink(paths.temp.c_str());
-        return error;
-    }
-    // Make the rename itself durable.
-    unique_fd dir(::open(paths.root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.valid() && ::fsync(dir.get()) != 0) return errno;
-    return 0;
 }
 
 std::uint32_t read_tree(const store_paths& paths, reg_tree& tree, bool& exists)
@@ -105,7 +76,11 @@ std::uint32_t update_registry(const std::function<std::uint32_t(reg_tree&)>& cha
     if (const std::uint32_t code = change(tree); code != ERR_SUCCESS) return code;
     const std::string after = format_reg_text(tree);
     if (exists && after == before) return ERR_SUCCESS;
-    if (const int error = replace_file(paths, after); error != 0) return error_from_errno(error);
+    // The registry is the machine's configuration and changes seldom: every
+    // change is made to survive a machine crash.
+    if (const int error = replace_file(paths.file, after, durability::machine_crash); error != 0) {
+        return error_from_errno(error);
+    }
     return ERR_SUCCESS;
 }
 

@@ -1,6 +1,7 @@
 // The persistent registry of the simulated machine: <root>/registry.reg,
 // guarded by <root>/registry.lock (shared for readers, exclusive for writers)
-// and replaced whole by rename, so that a reader never sees a torn file.
+// and replaced whole by rename (replace_file), so that a reader never sees a
+// torn file.
 #ifndef PLAT_HOSTED_REGISTRY_STORE_H
 #define PLAT_HOSTED_REGISTRY_STORE_H
 

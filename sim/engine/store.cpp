@@ -11,6 +11,7 @@
 #include <dirent.h>
 
 #include "model_text.h"
+#include "posix_io.h"
 
 namespace sim {
 
@@ -101,41 +102,14 @@ std::string load_adapter(const std::string& root, std::uint32_t port, adapter& o
 
 std::string save_adapter(const std::string& root, const adapter& a)
 {
-    return write_file_safely(state_path(root, a.port), format_adapter(a));
+    return write_file_safely(state_path(root, a.port), format_adapter(a), plat::hosted::durability::process_crash);
 }
 
-std::string write_file_safely(const std::string& path, const std::string& text)
+std::string write_file_safely(const std::string& path, const std::string& text, plat::hosted::durability level)
 {
-    const std::string temporary = path + ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return system_error("cannot create", temporary);
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) {
-            const std::string error = system_error("cannot write", temporary);
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            return error;
-        }
-        done += static_cast<std::size_t>(put);
-    }
-    if (::fsync(fd) != 0) {
-        const std::string error = system_error("cannot flush", temporary);
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        return error;
-    }
-    if (::close(fd) != 0) {
-        const std::string error = system_error("cannot close", temporary);
-        ::unlink(temporary.c_str());
-        return error;
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string error = system_error("cannot rename over", path);
-        ::unlink(temporary.c_str());
-        return error;
+    if (const int error = plat::hosted::replace_file(path, text, level); error != 0) {
+        errno = error;
+        return system_error("cannot replace", path);
     }
     return {};
 }

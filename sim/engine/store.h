@@ -8,6 +8,10 @@
 
 #include "model.h"
 
+namespace plat::hosted {
+enum class durability; // posix_io.h
+}
+
 namespace sim {
 
 std::string adapters_dir(const std::string& root);
@@ -22,12 +26,15 @@ std::vector<std::uint32_t> list_ports(const std::string& root);
 // string or a message naming the file and what is wrong with it.
 [[nodiscard]] std::string load_adapter(const std::string& root, std::uint32_t port, adapter& out);
 
-// Replaces the state file of a.port as one step: written to a temporary file,
-// flushed, closed, then renamed over the old one. Call with the lock held.
+// Replaces the state file of a.port as one step (write_file_safely). Call
+// with the lock held.
 [[nodiscard]] std::string save_adapter(const std::string& root, const adapter& a);
 
-// Writes a whole file that way.
-[[nodiscard]] std::string write_file_safely(const std::string& path, const std::string& text);
+// Replaces a whole file of the root as one step: written to a temporary file
+// of a unique name, every write and the close checked, renamed over the old
+// one. Returns an empty string or what went wrong.
+[[nodiscard]] std::string write_file_safely(const std::string& path, const std::string& text,
+                                            plat::hosted::durability level);
 
 // The adapter's lock: an exclusive lock on its lock file, through a fresh
 // open file description each time, so that two requests conflict whether they

@@ -7,6 +7,7 @@
 #include "model_text.h"
 #include "plat/error.h"
 #include "plat/registry.h"
+#include "posix_io.h"
 #include "sim/control.h"
 #include "sim/root.h"
 #include "store.h"
@@ -46,7 +47,8 @@ std::string prepare_root(const fs::path& root)
     }
     fs::create_directories(root / "adapters", ec);
     if (ec) return "cannot create " + (root / "adapters").string() + ": " + ec.message();
-    return write_file_safely((root / ROOT_MARKER).string(), "A simulated machine made by zansim.\n");
+    return write_file_safely((root / ROOT_MARKER).string(), "A simulated machine made by zansim.\n",
+                             plat::hosted::durability::machine_crash);
 }
 
 // The scenario's SCSI ports replace every port key the registry had.
