@@ -221,6 +221,50 @@ TEST_F(sim_device, faults_answer_in_order_and_each_consumes_one_request)
     EXPECT_EQ(sim::request_count(3, count), "no adapter on port 3");
 }
 
+TEST_F(sim_device, a_fault_armed_for_request_n_fires_once_at_n_whatever_else_is_pending)
+{
+    constexpr std::uint16_t GOOD = zan::IOC_STATUS_GOOD;
+    constexpr std::uint16_t BUSY = zan::IOC_STATUS_DEVICE_BUSY;
+    constexpr std::uint16_t SILENT = 0xFFFF; // the call failed with a time-out
+    struct armed {
+        const char* what;
+        std::string (*arm)(std::uint64_t n);
+        std::uint64_t n;
+        std::vector<std::uint16_t> answers;
+        std::uint64_t counted;
+    };
+    const armed cases[] = {
+        {"status at 3", [](std::uint64_t n) { return sim::inject_status_at(2, n, 0x8005); }, 3,
+         {GOOD, GOOD, 0x8005, GOOD, GOOD}, 5},
+        {"busy run at 2", [](std::uint64_t n) { return sim::inject_busy_at(2, n, 2); }, 2,
+         {GOOD, BUSY, BUSY, GOOD, GOOD}, 5},
+        {"silence at 1", [](std::uint64_t n) { return sim::inject_silence_at(2, n); }, 1,
+         {SILENT, GOOD, GOOD, GOOD, GOOD}, 4},
+        // Pending busy answers come after the armed fault and count toward N.
+        {"status at 2 behind a busy answer",
+         [](std::uint64_t n) {
+             const std::string e = sim::inject_status_at(2, n, 0x8013);
+             return e.empty() ? sim::inject_busy(2, 1) : e;
+         },
+         2, {BUSY, 0x8013, GOOD, GOOD, GOOD}, 5},
+    };
+    for (const armed& c : cases) {
+        const std::uint64_t before = requests();
+        ASSERT_EQ(c.arm(c.n), "") << c.what;
+        std::vector<std::uint16_t> answers;
+        for (std::size_t i = 0; i < c.answers.size(); ++i) {
+            buffer b = envelope(zan::IOCTL_KRAID_GET_RAID_STATUS);
+            const std::uint32_t rc = send(b);
+            answers.push_back(rc == plat::ERR_SEM_TIMEOUT ? SILENT : status_of(b, zan::IOCTL_KRAID_GET_RAID_STATUS));
+        }
+        EXPECT_EQ(answers, c.answers) << c.what;
+        EXPECT_EQ(requests() - before, c.counted) << c.what;
+    }
+    EXPECT_NE(sim::inject_status_at(2, 0, 0x8005), "");
+    EXPECT_NE(sim::inject_busy_at(2, 1, 0), "");
+    EXPECT_NE(sim::inject_silence_at(9, 1), "");
+}
+
 TEST_F(sim_device, a_held_adapter_answers_busy_even_within_one_process)
 {
     sim::adapter_lock other;
