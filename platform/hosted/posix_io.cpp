@@ -9,6 +9,13 @@
 
 namespace plat::hosted {
 
+file_identity identity_of(const struct stat& st)
+{
+    return {st.st_dev, st.st_ino, st.st_size,
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+            static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec};
+}
+
 int lock_file(int fd, int operation)
 {
     while (::flock(fd, operation) != 0) {
@@ -39,9 +46,15 @@ int read_whole_file(const std::string& path, std::string& text, bool& exists)
     unique_fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid()) return errno == ENOENT ? 0 : errno;
     exists = true;
-    char buffer[8192];
+    return read_all(fd.get(), text);
+}
+
+int read_all(int fd, std::string& text)
+{
+    text.clear();
+    char buffer[16384];
     for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got == 0) return 0;
         if (got < 0) {
             if (errno == EINTR) continue;

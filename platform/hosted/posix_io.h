@@ -6,8 +6,10 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace plat::hosted {
@@ -53,11 +55,29 @@ private:
     int fd_ = -1;
 };
 
+// What tells one version of a file from another: which file it is, its size
+// and its times. A reader that keeps a parsed copy holds the file open, so
+// that the inode number cannot be reused and a replaced file always differs.
+struct file_identity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    std::int64_t modified_ns = 0;
+    std::int64_t changed_ns = 0;
+    bool operator==(const file_identity&) const = default;
+};
+
+// The identity of the file `st` describes.
+file_identity identity_of(const struct stat& st);
+
 // flock, resumed after signals.
 [[nodiscard]] int lock_file(int fd, int operation);
 
 // Writes every byte, resuming after short writes and signals.
 [[nodiscard]] int write_all(int fd, const void* data, std::size_t size);
+
+// Reads from `fd` to its end.
+[[nodiscard]] int read_all(int fd, std::string& text);
 
 // Reads a whole file; `exists` is false (and the result 0) when there is none.
 [[nodiscard]] int read_whole_file(const std::string& path, std::string& text, bool& exists);

@@ -144,13 +144,13 @@ std::uint32_t device_control(const device_ref& device, std::uint32_t code, const
     const std::string root = root_dir();
     const auto port = static_cast<std::uint32_t>(device.number);
     const std::uint32_t size = HEADER + length;
-    adapter_lock lock;
-    switch (lock.try_lock(root, port)) {
-    case adapter_lock::outcome::held: break;
-    case adapter_lock::outcome::busy:
+    root_lock lock;
+    switch (lock.try_lock(adapter_lock_path(root, port))) {
+    case root_lock::outcome::held: break;
+    case root_lock::outcome::busy:
         answer_status(request, answer, size, layout->status_offset, zan::IOC_STATUS_DEVICE_BUSY, returned);
         return plat::ERR_SUCCESS;
-    case adapter_lock::outcome::failed: return plat::ERR_IO_DEVICE;
+    case root_lock::outcome::failed: return plat::ERR_IO_DEVICE;
     }
 
     adapter a;

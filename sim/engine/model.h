@@ -164,11 +164,14 @@ struct adapter {
     // pages not listed read as the firmware's defaults.
     std::vector<std::vector<std::uint8_t>> mode_pages;
     // Event log: the slot the next entry goes to, how many entries nobody has
-    // collected yet, and the slots written so far (EVENT_SIZE bytes each).
+    // collected yet, the entries written since the state was loaded (by slot,
+    // EVENT_SIZE bytes each), and the file holding the slots saved before
+    // (empty: none).
     std::uint32_t event_next = 0;
     std::uint32_t event_unread = 0;
     std::uint32_t event_sequence = 0;  // number of the last entry written
     std::map<std::uint32_t, std::vector<std::uint8_t>> events;
+    std::string event_file;
     fault_plan faults;
     std::array<physical_drive, DRIVE_SLOTS> drives;
     std::array<logical_drive, LOGICAL_SLOTS> logicals;

@@ -117,10 +117,12 @@ std::string create_root(const std::string& scenario_text)
     if (std::string e = check_volume_letters(s.adapters); !e.empty()) return e;
 
     if (std::string e = prepare_root(root); !e.empty()) return e;
-    for (const adapter& a : s.adapters) {
+    for (adapter& a : s.adapters) {
         if (std::string e = save_adapter(root, a); !e.empty()) return e;
     }
-    return write_ports(ports);
+    if (std::string e = write_ports(ports); !e.empty()) return e;
+    // A new machine is worth keeping across a machine crash.
+    return sync_root(root);
 }
 
 } // namespace sim

@@ -57,6 +57,7 @@ constexpr char USAGE[] =
     "  restart PORT                   restart the adapter (downloaded firmware starts)\n"
     "  requests PORT                  print the number of requests answered\n"
     "  hold PORT SECONDS              keep the adapter occupied for a while\n"
+    "  sync                           make the root's last changes survive a machine crash\n"
     "  help                           show this text\n";
 
 int cmd_create(const args& a)
@@ -66,9 +67,12 @@ int cmd_create(const args& a)
     if (!a.empty()) {
         name = a[0];
         std::ifstream in(name, std::ios::binary);
+        if (!in) return fail("cannot read " + name + ": " + std::strerror(errno));
         std::stringstream content;
-        if (!in || !(content << in.rdbuf())) return fail("cannot read " + name + ": " + std::strerror(errno));
+        content << in.rdbuf();
+        if (in.bad()) return fail("cannot read " + name);
         text = content.str();
+        if (text.find_first_not_of(" \t\r\n") == std::string::npos) return fail(name + ": the scenario is empty");
     }
     const std::string root = sim::root_dir();
     if (std::string e = sim::create_root(text); !e.empty()) return fail(name + ": " + e);
@@ -250,11 +254,11 @@ int cmd_hold(const args& a)
     const std::string root = sim::root_dir();
     const auto p = static_cast<std::uint32_t>(port);
     if (!sim::adapter_exists(root, p)) return fail("no adapter on port " + a[0]);
-    sim::adapter_lock lock;
-    switch (lock.lock_within(root, p, 5000)) {
-    case sim::adapter_lock::outcome::held: break;
-    case sim::adapter_lock::outcome::busy: return fail("the adapter on port " + a[0] + " stays busy");
-    case sim::adapter_lock::outcome::failed: return fail(lock.error());
+    sim::root_lock lock;
+    switch (lock.lock_within(sim::adapter_lock_path(root, p), 5000)) {
+    case sim::root_lock::outcome::held: break;
+    case sim::root_lock::outcome::busy: return fail("the adapter on port " + a[0] + " stays busy");
+    case sim::root_lock::outcome::failed: return fail(lock.error());
     }
     std::printf("Holding the adapter on port %d for %llu seconds.\n", port, static_cast<unsigned long long>(seconds));
     std::fflush(stdout);
@@ -263,6 +267,12 @@ int cmd_hold(const args& a)
     // the line written.
     std::printf("Released the adapter on port %d.\n", port);
     std::fflush(stdout);
+    return 0;
+}
+
+int cmd_sync(const args&)
+{
+    if (std::string e = sim::sync_root(sim::root_dir()); !e.empty()) return fail(e);
     return 0;
 }
 
@@ -281,7 +291,7 @@ struct command {
 
 constexpr command COMMANDS[] = {
     {"create", 0, 1, cmd_create},   {"show", 0, 0, cmd_show}, {"fault", 2, 5, cmd_fault},
-    {"requests", 1, 1, cmd_requests}, {"hold", 2, 2, cmd_hold}, {"help", 0, 0, cmd_help},
+    {"requests", 1, 1, cmd_requests}, {"hold", 2, 2, cmd_hold}, {"help", 0, 0, cmd_help}, {"sync", 0, 0, cmd_sync},
     {"fail", 2, 2, cmd_fail},         {"pull", 2, 2, cmd_pull}, {"insert", 2, 2 + 12, cmd_insert},
     {"volume", 2, 4, cmd_volume},     {"clock", 0, 2, cmd_clock},
     {"inconsistencies", 3, 3, cmd_inconsistencies}, {"restore", 4, 4 + 12, cmd_restore},

@@ -267,8 +267,8 @@ TEST_F(sim_device, a_fault_armed_for_request_n_fires_once_at_n_whatever_else_is_
 
 TEST_F(sim_device, a_held_adapter_answers_busy_even_within_one_process)
 {
-    sim::adapter_lock other;
-    ASSERT_EQ(other.try_lock(sim::root_dir(), 2), sim::adapter_lock::outcome::held);
+    sim::root_lock other;
+    ASSERT_EQ(other.try_lock(sim::adapter_lock_path(sim::root_dir(), 2)), sim::root_lock::outcome::held);
     buffer b = envelope(zan::IOCTL_KRAID_GET_HDD_INFO);
     record(b)[0] = 1;
     EXPECT_EQ(send(b), 0u);
