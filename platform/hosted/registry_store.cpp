@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <mutex>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -31,27 +32,74 @@ store_paths current_paths()
     return paths;
 }
 
-std::uint32_t read_tree(const store_paths& paths, reg_tree& tree, bool& exists)
+// The tree last read or written by this process, with the file it came from
+// held open (file_identity). Readers share it; a change works on a copy.
+struct parsed_registry {
+    std::string path;
+    file_identity identity;
+    unique_fd pin;
+    std::shared_ptr<const reg_tree> tree;
+};
+
+std::mutex parsed_mutex;
+parsed_registry parsed;
+
+std::shared_ptr<const reg_tree> base_keys()
 {
-    std::string text;
-    if (const int error = read_whole_file(paths.file, text, exists); error != 0) return error_from_errno(error);
+    static const std::shared_ptr<const reg_tree> base = std::make_shared<const reg_tree>(base_tree());
+    return base;
+}
+
+// Reads the registry file (the caller holds a lock on it). `exists` is false
+// for a root without one, which reads as the base keys.
+std::uint32_t read_tree(const store_paths& paths, std::shared_ptr<const reg_tree>& tree, bool& exists)
+{
+    struct stat st {};
+    exists = ::stat(paths.file.c_str(), &st) == 0;
     if (!exists) {
-        tree = base_tree();
+        if (errno != ENOENT) return error_from_errno(errno);
+        tree = base_keys();
         return ERR_SUCCESS;
     }
-    return parse_reg_text(text, tree) ? ERR_SUCCESS : ERR_BADDB;
+    const std::lock_guard<std::mutex> guard(parsed_mutex);
+    if (parsed.pin.valid() && parsed.path == paths.file && parsed.identity == identity_of(st)) {
+        tree = parsed.tree;
+        return ERR_SUCCESS;
+    }
+    unique_fd fd(::open(paths.file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0) return error_from_errno(errno);
+    std::string text;
+    if (const int error = read_all(fd.get(), text); error != 0) return error_from_errno(error);
+    auto fresh = std::make_shared<reg_tree>();
+    if (!parse_reg_text(text, *fresh)) return ERR_BADDB;
+    parsed = {paths.file, identity_of(st), std::move(fd), std::move(fresh)};
+    tree = parsed.tree;
+    return ERR_SUCCESS;
+}
+
+// Keeps the tree just written as the parsed copy of the new file.
+void remember(const store_paths& paths, reg_tree&& tree)
+{
+    unique_fd fd(::open(paths.file.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    const std::lock_guard<std::mutex> guard(parsed_mutex);
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0) {
+        parsed = {};
+        return;
+    }
+    parsed = {paths.file, identity_of(st), std::move(fd), std::make_shared<const reg_tree>(std::move(tree))};
 }
 
 } // namespace
 
-std::uint32_t load_registry(reg_tree& tree)
+std::uint32_t load_registry(std::shared_ptr<const reg_tree>& tree)
 {
     const store_paths paths = current_paths();
     unique_fd lock(::open(paths.lock.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644));
     if (!lock.valid()) {
         // No root folder yet: the machine has only its base keys.
         if (errno != ENOENT) return error_from_errno(errno);
-        tree = base_tree();
+        tree = base_keys();
         return ERR_SUCCESS;
     }
     if (const int error = lock_file(lock.get(), LOCK_SH); error != 0) return error_from_errno(error);
@@ -69,9 +117,10 @@ std::uint32_t update_registry(const std::function<std::uint32_t(reg_tree&)>& cha
     if (!lock.valid()) return error_from_errno(errno);
     if (const int error = lock_file(lock.get(), LOCK_EX); error != 0) return error_from_errno(error);
 
-    reg_tree tree;
+    std::shared_ptr<const reg_tree> current;
     bool exists = false;
-    if (const std::uint32_t code = read_tree(paths, tree, exists); code != ERR_SUCCESS) return code;
+    if (const std::uint32_t code = read_tree(paths, current, exists); code != ERR_SUCCESS) return code;
+    reg_tree tree = *current;
     const std::string before = format_reg_text(tree);
     if (const std::uint32_t code = change(tree); code != ERR_SUCCESS) return code;
     const std::string after = format_reg_text(tree);
@@ -81,6 +130,7 @@ std::uint32_t update_registry(const std::function<std::uint32_t(reg_tree&)>& cha
     if (const int error = replace_file(paths.file, after, durability::machine_crash); error != 0) {
         return error_from_errno(error);
     }
+    remember(paths, std::move(tree));
     return ERR_SUCCESS;
 }
 
