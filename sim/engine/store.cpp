@@ -75,15 +75,47 @@ std::string verify_checksum(std::string_view text, std::uint64_t& checksum)
 
 // --- What each process keeps of the adapters it has seen -------------------
 
-// The bookkeeping every request touches, at the start of the lock file and
-// changed in place. It belongs to the state file whose checksum it names;
-// after a kill between the two, the state file's own values stand.
-struct bookkeeping {
+// What changes with nearly every request and is kept beside the model rather
+// than in the state file: the request counter, the clock time the state is
+// brought to, and a firmware download in progress (one per WRITE BUFFER
+// piece). It belongs to the state file whose checksum it names; after a kill
+// between the two, the state file's own values stand.
+struct bookkeeping_values {
     std::uint64_t state_checksum;
     std::uint64_t requests;
     std::uint64_t clock_ms;
+    std::uint32_t flash_expected;
+    std::uint32_t flash_received;
+    std::uint32_t flash_sum;
+    char flash_revision[8];
+};
+
+// At the start of the lock file, changed in place through a shared mapping:
+// the new values go to the slot not in use, then one store makes it current,
+// so a process killed at any moment leaves the old or the new values.
+struct bookkeeping {
+    std::uint64_t current; // 0 or 1
+    bookkeeping_values slot[2];
 };
 constexpr std::size_t BOOKKEEPING_SIZE = 4096;
+static_assert(sizeof(bookkeeping) <= BOOKKEEPING_SIZE);
+
+bookkeeping_values values_of(const adapter& a, std::uint64_t checksum)
+{
+    bookkeeping_values v{checksum, a.requests, a.clock_ms, a.flash_expected, a.flash_received, a.flash_sum, {}};
+    a.flash_revision.copy(v.flash_revision, sizeof v.flash_revision - 1);
+    return v;
+}
+
+void apply_values(adapter& a, const bookkeeping_values& v)
+{
+    a.requests = v.requests;
+    a.clock_ms = v.clock_ms;
+    a.flash_expected = v.flash_expected;
+    a.flash_received = v.flash_received;
+    a.flash_sum = v.flash_sum;
+    a.flash_revision.assign(v.flash_revision, strnlen(v.flash_revision, sizeof v.flash_revision));
+}
 
 struct known_adapter {
     // The state file last parsed or written, held open so that its inode
@@ -138,14 +170,17 @@ bookkeeping* map_bookkeeping(const std::string& root, std::uint32_t port, known_
     return k.record;
 }
 
-std::uint64_t load_field(const std::uint64_t& field)
+bookkeeping_values read_values(bookkeeping& record)
 {
-    return std::atomic_ref<const std::uint64_t>(field).load(std::memory_order_relaxed);
+    const std::uint64_t current = std::atomic_ref<std::uint64_t>(record.current).load(std::memory_order_acquire);
+    return record.slot[current & 1];
 }
 
-void store_field(std::uint64_t& field, std::uint64_t value)
+void write_values(bookkeeping& record, const bookkeeping_values& values)
 {
-    std::atomic_ref<std::uint64_t>(field).store(value, std::memory_order_relaxed);
+    const std::uint64_t next = 1 - (record.current & 1);
+    record.slot[next] = values;
+    std::atomic_ref<std::uint64_t>(record.current).store(next, std::memory_order_release);
 }
 
 // Reads and parses the state file into `k` (the caller holds known_mutex).
@@ -179,15 +214,12 @@ std::string parse_state_file(const std::string& path, std::uint32_t port, known_
 // Whether `a` says what `saved` says, bookkeeping and its ring file aside.
 bool same_model(adapter& a, const adapter& saved)
 {
-    const std::uint64_t requests = a.requests;
-    const std::uint64_t clock_ms = a.clock_ms;
+    const bookkeeping_values own = values_of(a, 0);
     std::string ring = std::move(a.event_file);
-    a.requests = saved.requests;
-    a.clock_ms = saved.clock_ms;
+    apply_values(a, values_of(saved, 0));
     a.event_file = saved.event_file;
     const bool same = a == saved;
-    a.requests = requests;
-    a.clock_ms = clock_ms;
+    apply_values(a, own);
     a.event_file = std::move(ring);
     return same;
 }
@@ -274,10 +306,9 @@ std::string load_adapter(const std::string& root, std::uint32_t port, adapter& o
         if (std::string e = parse_state_file(path, port, k); !e.empty()) return e;
     }
     out = k.model;
-    if (const bookkeeping* record = map_bookkeeping(root, port, k);
-        record != nullptr && load_field(record->state_checksum) == k.checksum) {
-        out.requests = load_field(record->requests);
-        out.clock_ms = load_field(record->clock_ms);
+    if (bookkeeping* record = map_bookkeeping(root, port, k)) {
+        const bookkeeping_values values = read_values(*record);
+        if (values.state_checksum == k.checksum) apply_values(out, values);
     }
     out.event_file = ring_path(root, port);
     return {};
@@ -310,11 +341,7 @@ std::string save_adapter(const std::string& root, adapter& a)
         k.model.event_file.clear();
         k.checksum = checksum;
     }
-    if (bookkeeping* record = map_bookkeeping(root, a.port, k)) {
-        store_field(record->requests, a.requests);
-        store_field(record->clock_ms, a.clock_ms);
-        store_field(record->state_checksum, k.checksum);
-    }
+    if (bookkeeping* record = map_bookkeeping(root, a.port, k)) write_values(*record, values_of(a, k.checksum));
     return {};
 }
 
