@@ -2,6 +2,8 @@
 // control codes, the adapter's lock, fault counting and damaged state files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -292,6 +294,32 @@ TEST_F(sim_device, a_damaged_state_file_fails_requests_without_harm)
     EXPECT_EQ(send(b), plat::ERR_IO_DEVICE);
     std::ofstream(path, std::ios::trunc) << "";
     EXPECT_EQ(send(b), plat::ERR_IO_DEVICE);
+}
+
+TEST_F(sim_device, reads_leave_the_state_file_alone_and_any_lost_line_is_refused)
+{
+    const std::string path = sim::state_path(sim::root_dir(), 2);
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(ask(zan::IOCTL_KRAID_GET_RAID_STATUS, 0), zan::IOC_STATUS_GOOD);
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(requests(), 5u);
+
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_GT(lines.size(), 20u);
+    buffer b = envelope(zan::IOCTL_KRAID_GET_RAID_STATUS);
+    for (std::size_t dropped = 0; dropped < lines.size(); ++dropped) {
+        std::ofstream out(path, std::ios::trunc);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (i != dropped) out << lines[i] << '\n';
+        }
+        out.close();
+        EXPECT_EQ(send(b), plat::ERR_IO_DEVICE) << "without line " << dropped + 1 << ": " << lines[dropped];
+    }
 }
 
 TEST_F(sim_device, random_envelopes_never_crash)
