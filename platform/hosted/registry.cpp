@@ -36,11 +36,11 @@ template <typename Read>
 std::uint32_t read_key(const open_key* key, Read read)
 {
     if (key == nullptr) return ERR_INVALID_HANDLE;
-    hosted::reg_tree tree;
+    std::shared_ptr<const hosted::reg_tree> tree;
     if (const std::uint32_t code = hosted::load_registry(tree); code != ERR_SUCCESS) return code;
-    const hosted::reg_node* node = hosted::find_key(tree, key->path);
+    const hosted::reg_node* node = hosted::find_key(*tree, key->path);
     if (node == nullptr) return hosted::ERR_KEY_DELETED;
-    return read(tree, *node);
+    return read(*tree, *node);
 }
 
 template <typename Change>
@@ -82,9 +82,9 @@ std::uint32_t reg_key::open(const std::string& path, reg_access access)
     close();
     std::string normalized;
     if (const std::uint32_t code = hosted::normalize_key_path(path, normalized); code != ERR_SUCCESS) return code;
-    hosted::reg_tree tree;
+    std::shared_ptr<const hosted::reg_tree> tree;
     if (const std::uint32_t code = hosted::load_registry(tree); code != ERR_SUCCESS) return code;
-    if (hosted::find_key(tree, normalized) == nullptr) return ERR_FILE_NOT_FOUND;
+    if (hosted::find_key(*tree, normalized) == nullptr) return ERR_FILE_NOT_FOUND;
     handle_ = new (std::nothrow) open_key{std::move(normalized), access};
     return handle_ == nullptr ? ERR_NOT_ENOUGH_MEMORY : ERR_SUCCESS;
 }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <mutex>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -20,7 +21,6 @@ struct store_paths {
     std::string root;
     std::string file;
     std::string lock;
-    std::string temp;
 };
 
 store_paths current_paths()
@@ -29,58 +29,77 @@ store_paths current_paths()
     paths.root = sim::root_dir();
     paths.file = paths.root + "/registry.reg";
     paths.lock = paths.root + "/registry.lock";
-    paths.temp = paths.root + "/registry.reg.tmp";
     return paths;
 }
 
-// Writes the new text beside the file, makes sure it reached the disk and
-// reads back as written, then renames it over the old file.
-int replace_file(const store_paths& paths, const std::string& text)
+// The tree last read or written by this process, with the file it came from
+// held open (file_identity). Readers share it; a change works on a copy.
+struct parsed_registry {
+    std::string path;
+    file_identity identity;
+    unique_fd pin;
+    std::shared_ptr<const reg_tree> tree;
+};
+
+std::mutex parsed_mutex;
+parsed_registry parsed;
+
+std::shared_ptr<const reg_tree> base_keys()
 {
-    unique_fd fd(::open(paths.temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!fd.valid()) return errno;
-    int error = write_all(fd.get(), text.data(), text.size());
-    if (error == 0 && ::fsync(fd.get()) != 0) error = errno;
-    const int close_error = fd.close_checked();
-    if (error == 0) error = close_error;
-    if (error == 0) {
-        std::string written;
-        bool exists = false;
-        error = read_whole_file(paths.temp, written, exists);
-        if (error == 0 && written != text) error = EIO;
-    }
-    if (error == 0 && ::rename(paths.temp.c_str(), paths.file.c_str()) != 0) error = errno;
-    if (error != 0) {
-        ::unlink(paths.temp.c_str());
-        return error;
-    }
-    // Make the rename itself durable.
-    unique_fd dir(::open(paths.root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.valid() && ::fsync(dir.get()) != 0) return errno;
-    return 0;
+    static const std::shared_ptr<const reg_tree> base = std::make_shared<const reg_tree>(base_tree());
+    return base;
 }
 
-std::uint32_t read_tree(const store_paths& paths, reg_tree& tree, bool& exists)
+// Reads the registry file (the caller holds a lock on it). `exists` is false
+// for a root without one, which reads as the base keys.
+std::uint32_t read_tree(const store_paths& paths, std::shared_ptr<const reg_tree>& tree, bool& exists)
 {
-    std::string text;
-    if (const int error = read_whole_file(paths.file, text, exists); error != 0) return error_from_errno(error);
+    struct stat st {};
+    exists = ::stat(paths.file.c_str(), &st) == 0;
     if (!exists) {
-        tree = base_tree();
+        if (errno != ENOENT) return error_from_errno(errno);
+        tree = base_keys();
         return ERR_SUCCESS;
     }
-    return parse_reg_text(text, tree) ? ERR_SUCCESS : ERR_BADDB;
+    const std::lock_guard<std::mutex> guard(parsed_mutex);
+    if (parsed.pin.valid() && parsed.path == paths.file && parsed.identity == identity_of(st)) {
+        tree = parsed.tree;
+        return ERR_SUCCESS;
+    }
+    unique_fd fd(::open(paths.file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0) return error_from_errno(errno);
+    std::string text;
+    if (const int error = read_all(fd.get(), text); error != 0) return error_from_errno(error);
+    auto fresh = std::make_shared<reg_tree>();
+    if (!parse_reg_text(text, *fresh)) return ERR_BADDB;
+    parsed = {paths.file, identity_of(st), std::move(fd), std::move(fresh)};
+    tree = parsed.tree;
+    return ERR_SUCCESS;
+}
+
+// Keeps the tree just written as the parsed copy of the new file.
+void remember(const store_paths& paths, reg_tree&& tree)
+{
+    unique_fd fd(::open(paths.file.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    const std::lock_guard<std::mutex> guard(parsed_mutex);
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0) {
+        parsed = {};
+        return;
+    }
+    parsed = {paths.file, identity_of(st), std::move(fd), std::make_shared<const reg_tree>(std::move(tree))};
 }
 
 } // namespace
 
-std::uint32_t load_registry(reg_tree& tree)
+std::uint32_t load_registry(std::shared_ptr<const reg_tree>& tree)
 {
     const store_paths paths = current_paths();
     unique_fd lock(::open(paths.lock.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644));
     if (!lock.valid()) {
         // No root folder yet: the machine has only its base keys.
         if (errno != ENOENT) return error_from_errno(errno);
-        tree = base_tree();
+        tree = base_keys();
         return ERR_SUCCESS;
     }
     if (const int error = lock_file(lock.get(), LOCK_SH); error != 0) return error_from_errno(error);
@@ -98,14 +117,20 @@ std::uint32_t update_registry(const std::function<std::uint32_t(reg_tree&)>& cha
     if (!lock.valid()) return error_from_errno(errno);
     if (const int error = lock_file(lock.get(), LOCK_EX); error != 0) return error_from_errno(error);
 
-    reg_tree tree;
+    std::shared_ptr<const reg_tree> current;
     bool exists = false;
-    if (const std::uint32_t code = read_tree(paths, tree, exists); code != ERR_SUCCESS) return code;
+    if (const std::uint32_t code = read_tree(paths, current, exists); code != ERR_SUCCESS) return code;
+    reg_tree tree = *current;
     const std::string before = format_reg_text(tree);
     if (const std::uint32_t code = change(tree); code != ERR_SUCCESS) return code;
     const std::string after = format_reg_text(tree);
     if (exists && after == before) return ERR_SUCCESS;
-    if (const int error = replace_file(paths, after); error != 0) return error_from_errno(error);
+    // The registry is the machine's configuration and changes seldom: every
+    // change is made to survive a machine crash.
+    if (const int error = replace_file(paths.file, after, durability::machine_crash); error != 0) {
+        return error_from_errno(error);
+    }
+    remember(paths, std::move(tree));
     return ERR_SUCCESS;
 }
 

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "fields.h"
+#include "posix_io.h"
 #include "store.h"
 
 namespace sim {
@@ -46,7 +47,8 @@ std::string read_clock(const std::string& root, clock_reading& out)
 
 std::string set_simulated_clock(const std::string& root, std::uint64_t now_ms)
 {
-    return write_file_safely(clock_path(root), SIMULATED + std::to_string(now_ms) + "\n");
+    return write_file_safely(clock_path(root), SIMULATED + std::to_string(now_ms) + "\n",
+                             plat::hosted::durability::process_crash);
 }
 
 std::string use_real_clock(const std::string& root)

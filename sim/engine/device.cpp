@@ -10,6 +10,7 @@
 
 #include "clock.h"
 #include "dispatch.h"
+#include "faults.h"
 #include "plat/error.h"
 #include "plat/volumes.h"
 #include "sim/root.h"
@@ -143,13 +144,13 @@ std::uint32_t device_control(const device_ref& device, std::uint32_t code, const
     const std::string root = root_dir();
     const auto port = static_cast<std::uint32_t>(device.number);
     const std::uint32_t size = HEADER + length;
-    adapter_lock lock;
-    switch (lock.try_lock(root, port)) {
-    case adapter_lock::outcome::held: break;
-    case adapter_lock::outcome::busy:
+    root_lock lock;
+    switch (lock.try_lock(adapter_lock_path(root, port))) {
+    case root_lock::outcome::held: break;
+    case root_lock::outcome::busy:
         answer_status(request, answer, size, layout->status_offset, zan::IOC_STATUS_DEVICE_BUSY, returned);
         return plat::ERR_SUCCESS;
-    case adapter_lock::outcome::failed: return plat::ERR_IO_DEVICE;
+    case root_lock::outcome::failed: return plat::ERR_IO_DEVICE;
     }
 
     adapter a;
@@ -157,19 +158,15 @@ std::uint32_t device_control(const device_ref& device, std::uint32_t code, const
     if (!load_adapter(root, port, a).empty() || !read_clock(root, clock).empty()) return plat::ERR_IO_DEVICE;
     // The firmware's background work went on since the last request.
     advance_tasks(a, clock.now_ms);
-    if (a.faults.silent != 0) return plat::ERR_SEM_TIMEOUT;
 
-    std::vector<std::uint8_t> record(request + HEADER, request + size);
-    std::uint16_t status;
-    if (a.faults.busy > 0) {
-        --a.faults.busy;
-        status = zan::IOC_STATUS_DEVICE_BUSY;
-    } else if (a.faults.status_count > 0) {
-        --a.faults.status_count;
-        status = static_cast<std::uint16_t>(a.faults.status);
-    } else {
-        status = answer_request(a, control_code, record);
+    const fault_outcome fault = take_fault(a);
+    if (fault.type == fault_outcome::kind::silent) {
+        // A fault armed for this request was used up.
+        return save_adapter(root, a).empty() ? plat::ERR_SEM_TIMEOUT : plat::ERR_IO_DEVICE;
     }
+    std::vector<std::uint8_t> record(request + HEADER, request + size);
+    const std::uint16_t status =
+        fault.type == fault_outcome::kind::status ? fault.status : answer_request(a, control_code, record);
     ++a.requests;
     if (!save_adapter(root, a).empty()) return plat::ERR_IO_DEVICE;
 

@@ -5,6 +5,7 @@
 
 #include "raid.h"
 #include "records.h"
+#include "store.h"
 #include "zanbytes.h"
 
 namespace sim {
@@ -48,17 +49,18 @@ std::uint32_t event_read_position(const adapter& a)
 
 void read_event_log(const adapter& a, std::size_t offset, std::span<std::uint8_t> out)
 {
-    std::fill(out.begin(), out.end(), EVENT_EMPTY_FILL);
-    for (std::size_t done = 0; done < out.size();) {
-        const std::size_t at = offset + done;
-        const std::size_t slot = at / EVENT_SIZE;
-        const std::size_t within = at % EVENT_SIZE;
-        const std::size_t count = std::min(out.size() - done, EVENT_SIZE - within);
-        if (slot >= EVENT_SLOTS) break;
-        if (const auto entry = a.events.find(static_cast<std::uint32_t>(slot)); entry != a.events.end()) {
-            std::memcpy(out.data() + done, entry->second.data() + within, count);
-        }
-        done += count;
+    // The saved slots, then the entries written since over them.
+    const std::size_t ring_size = static_cast<std::size_t>(EVENT_SLOTS) * EVENT_SIZE;
+    const std::size_t in_ring = offset < ring_size ? std::min(out.size(), ring_size - offset) : 0;
+    read_event_ring(a.event_file, offset, out.first(in_ring));
+    std::fill(out.begin() + static_cast<std::ptrdiff_t>(in_ring), out.end(), EVENT_EMPTY_FILL);
+    const auto first = a.events.lower_bound(static_cast<std::uint32_t>(offset / EVENT_SIZE));
+    for (auto entry = first; entry != a.events.end(); ++entry) {
+        const std::size_t start = static_cast<std::size_t>(entry->first) * EVENT_SIZE;
+        if (start >= offset + in_ring) break;
+        const std::size_t from = std::max(start, offset);
+        const std::size_t to = std::min(start + EVENT_SIZE, offset + in_ring);
+        std::memcpy(out.data() + (from - offset), entry->second.data() + (from - start), to - from);
     }
 }
 

@@ -34,6 +34,8 @@ constexpr named_code AUTO_REBUILD[] = {{"on", 0}, {"off", 1}};
 constexpr named_code HOT_SPARE_MODE[] = {{"global", 0}, {"group", 1}, {"none", 2}};
 constexpr named_code REBUILD[] = {{"not-needed", 0}, {"needed", 1}, {"executing", 2}};
 constexpr named_code MAINTENANCE[] = {{"none", 0}, {"check", 1}, {"parity", 2}};
+constexpr named_code FAULT_AT[] = {
+    {"none", FAULT_AT_NONE}, {"status", FAULT_AT_STATUS}, {"busy", FAULT_AT_BUSY}, {"silent", FAULT_AT_SILENT}};
 
 std::string hex64(std::uint64_t v, int digits)
 {
@@ -66,6 +68,16 @@ std::string parse_requests(adapter& a, std::string_view v)
 std::string format_requests(const adapter& a)
 {
     return std::to_string(a.requests);
+}
+
+std::string parse_at_request(fault_plan& f, std::string_view v)
+{
+    return parse_number(v, UINT64_MAX, f.at_request) ? std::string() : "the request number is a number";
+}
+
+std::string format_at_request(const fault_plan& f)
+{
+    return std::to_string(f.at_request);
 }
 
 std::string parse_clock(adapter& a, std::string_view v)
@@ -259,6 +271,9 @@ constexpr field<fault_plan> FAULT_FIELDS[] = {
     {.key = "busy", .kind = K::number, .number = &fault_plan::busy, .limit = UINT32_MAX},
     {.key = "status", .kind = K::hex, .number = &fault_plan::status, .limit = 0xFFFF},
     {.key = "status_count", .kind = K::number, .number = &fault_plan::status_count, .limit = UINT32_MAX},
+    {.key = "at_request", .kind = K::custom, .parse = parse_at_request, .format = format_at_request},
+    {.key = "at_answer", .kind = K::choice, .number = &fault_plan::at_answer, .names = FAULT_AT},
+    {.key = "at_value", .kind = K::number, .number = &fault_plan::at_value, .limit = UINT32_MAX},
 };
 
 constexpr field<physical_drive> DRIVE_FIELDS[] = {

@@ -97,12 +97,24 @@ struct logical_drive {
     bool operator==(const logical_drive&) const = default;
 };
 
+// What a fault armed for one request answers.
+inline constexpr std::uint32_t FAULT_AT_NONE = 0;
+inline constexpr std::uint32_t FAULT_AT_STATUS = 1;
+inline constexpr std::uint32_t FAULT_AT_BUSY = 2;
+inline constexpr std::uint32_t FAULT_AT_SILENT = 3;
+
 // Faults the adapter applies to the next requests before answering them.
 struct fault_plan {
     std::uint32_t silent = 0;          // 1: the adapter does not answer at all
     std::uint32_t busy = 0;            // answer busy to this many requests
     std::uint32_t status = 0;          // answer this status word ...
     std::uint32_t status_count = 0;    // ... to this many requests (after the busy ones)
+    // One fault armed for request number `at_request` (the request counter's
+    // value once that request is counted): a status word, a run of `at_value`
+    // busy answers, or silence, once.
+    std::uint64_t at_request = 0;
+    std::uint32_t at_answer = 0;       // FAULT_AT_*
+    std::uint32_t at_value = 0;        // the status word, or the length of the busy run
     bool operator==(const fault_plan&) const = default;
 };
 
@@ -152,11 +164,14 @@ struct adapter {
     // pages not listed read as the firmware's defaults.
     std::vector<std::vector<std::uint8_t>> mode_pages;
     // Event log: the slot the next entry goes to, how many entries nobody has
-    // collected yet, and the slots written so far (EVENT_SIZE bytes each).
+    // collected yet, the entries written since the state was loaded (by slot,
+    // EVENT_SIZE bytes each), and the file holding the slots saved before
+    // (empty: none).
     std::uint32_t event_next = 0;
     std::uint32_t event_unread = 0;
     std::uint32_t event_sequence = 0;  // number of the last entry written
     std::map<std::uint32_t, std::vector<std::uint8_t>> events;
+    std::string event_file;
     fault_plan faults;
     std::array<physical_drive, DRIVE_SLOTS> drives;
     std::array<logical_drive, LOGICAL_SLOTS> logicals;

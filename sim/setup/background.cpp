@@ -21,23 +21,29 @@ std::string check_drive(const adapter& a, std::uint32_t hdd)
 
 } // namespace
 
+// Every change of the clock holds its lock, so that changes made at once
+// all take effect, one after the other.
+constexpr char CLOCK_LOCK[] = "clock.lock";
+
 std::string set_clock(std::uint64_t now_ms)
 {
-    return set_simulated_clock(root_dir(), now_ms);
+    return with_root_lock(CLOCK_LOCK, [now_ms] { return set_simulated_clock(root_dir(), now_ms); });
 }
 
 std::string advance_clock(std::uint64_t ms)
 {
-    const std::string root = root_dir();
-    clock_reading clock;
-    if (std::string e = sim::read_clock(root, clock); !e.empty()) return e;
-    if (clock.now_ms > UINT64_MAX - ms) return "the clock cannot go that far";
-    return set_simulated_clock(root, clock.now_ms + ms);
+    return with_root_lock(CLOCK_LOCK, [ms] {
+        const std::string root = root_dir();
+        clock_reading clock;
+        if (std::string e = sim::read_clock(root, clock); !e.empty()) return e;
+        if (clock.now_ms > UINT64_MAX - ms) return std::string("the clock cannot go that far");
+        return set_simulated_clock(root, clock.now_ms + ms);
+    });
 }
 
 std::string use_real_time()
 {
-    return use_real_clock(root_dir());
+    return with_root_lock(CLOCK_LOCK, [] { return use_real_clock(root_dir()); });
 }
 
 std::string clock_now(bool& simulated, std::uint64_t& now_ms)

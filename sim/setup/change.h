@@ -25,6 +25,21 @@ inline std::string check_port(int port, const std::string& root)
     return {};
 }
 
+// Runs `change` while holding the root's lock file `name` (clock.lock,
+// volumes.lock): a read-modify-write of something the whole machine shares.
+template <class F>
+std::string with_root_lock(const char* name, F change)
+{
+    root_lock lock;
+    const std::string path = root_dir() + "/" + name;
+    switch (lock.lock_within(path, LOCK_WAIT_MS)) {
+    case root_lock::outcome::held: break;
+    case root_lock::outcome::busy: return path + " stays locked";
+    case root_lock::outcome::failed: return lock.error();
+    }
+    return change();
+}
+
 // `change` returns an empty string, or why it refuses (nothing is saved).
 template <class F>
 std::string change_adapter(int port, F change)
@@ -32,11 +47,11 @@ std::string change_adapter(int port, F change)
     const std::string root = root_dir();
     if (std::string e = check_port(port, root); !e.empty()) return e;
     const auto p = static_cast<std::uint32_t>(port);
-    adapter_lock lock;
-    switch (lock.lock_within(root, p, LOCK_WAIT_MS)) {
-    case adapter_lock::outcome::held: break;
-    case adapter_lock::outcome::busy: return "the adapter on port " + std::to_string(port) + " stays busy";
-    case adapter_lock::outcome::failed: return lock.error();
+    root_lock lock;
+    switch (lock.lock_within(adapter_lock_path(root, p), LOCK_WAIT_MS)) {
+    case root_lock::outcome::held: break;
+    case root_lock::outcome::busy: return "the adapter on port " + std::to_string(port) + " stays busy";
+    case root_lock::outcome::failed: return lock.error();
     }
     adapter a;
     if (std::string e = load_adapter(root, p, a); !e.empty()) return e;

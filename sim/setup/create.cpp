@@ -7,6 +7,7 @@
 #include "model_text.h"
 #include "plat/error.h"
 #include "plat/registry.h"
+#include "posix_io.h"
 #include "sim/control.h"
 #include "sim/root.h"
 #include "store.h"
@@ -46,7 +47,8 @@ std::string prepare_root(const fs::path& root)
     }
     fs::create_directories(root / "adapters", ec);
     if (ec) return "cannot create " + (root / "adapters").string() + ": " + ec.message();
-    return write_file_safely((root / ROOT_MARKER).string(), "A simulated machine made by zansim.\n");
+    return write_file_safely((root / ROOT_MARKER).string(), "A simulated machine made by zansim.\n",
+                             plat::hosted::durability::machine_crash);
 }
 
 // The scenario's SCSI ports replace every port key the registry had.
@@ -115,10 +117,12 @@ std::string create_root(const std::string& scenario_text)
     if (std::string e = check_volume_letters(s.adapters); !e.empty()) return e;
 
     if (std::string e = prepare_root(root); !e.empty()) return e;
-    for (const adapter& a : s.adapters) {
+    for (adapter& a : s.adapters) {
         if (std::string e = save_adapter(root, a); !e.empty()) return e;
     }
-    return write_ports(ports);
+    if (std::string e = write_ports(ports); !e.empty()) return e;
+    // A new machine is worth keeping across a machine crash.
+    return sync_root(root);
 }
 
 } // namespace sim

@@ -17,6 +17,8 @@ std::string check_slot(std::uint32_t hdd)
     return hdd < DRIVE_SLOTS ? std::string() : "drive numbers are 0-" + std::to_string(DRIVE_SLOTS - 1);
 }
 
+constexpr char VOLUMES_LOCK[] = "volumes.lock";
+
 std::string not_present(std::uint32_t hdd)
 {
     return "drive " + std::to_string(hdd) + " is not present";
@@ -69,25 +71,32 @@ std::string add_volume(int port, std::uint32_t logical, char letter)
     if (letter < 'A' || letter > 'Z') return "a volume letter is A-Z";
     if (letter == SYSTEM_VOLUME) return std::string(1, letter) + ": is the system volume";
     if (logical >= LOGICAL_SLOTS) return "logical drive numbers are 0-" + std::to_string(LOGICAL_SLOTS - 1);
-    volume_location where;
-    if (locate_volume(root_dir(), letter, where)) return std::string(1, letter) + ": is in use";
-    return change_adapter(port, [logical, letter](adapter& a) {
-        logical_drive& ld = a.logicals[logical];
-        if (!ld.defined) return "logical drive " + std::to_string(logical) + " is not defined";
-        ld.volumes += letter;
-        return std::string();
+    // A letter is machine-wide: whoever gives one holds the volumes' lock
+    // from the search for it to the adapter's change.
+    return with_root_lock(VOLUMES_LOCK, [port, logical, letter] {
+        volume_location where;
+        if (locate_volume(root_dir(), letter, where)) return std::string(1, letter) + ": is in use";
+        return change_adapter(port, [logical, letter](adapter& a) {
+            logical_drive& ld = a.logicals[logical];
+            if (!ld.defined) return "logical drive " + std::to_string(logical) + " is not defined";
+            if (ld.volumes.find(letter) != std::string::npos) return std::string(1, letter) + ": is in use";
+            ld.volumes += letter;
+            return std::string();
+        });
     });
 }
 
 std::string remove_volume(char letter)
 {
     letter = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
-    volume_location where;
     if (letter == SYSTEM_VOLUME) return std::string(1, letter) + ": is the system volume";
-    if (!locate_volume(root_dir(), letter, where)) return "no volume " + std::string(1, letter) + ":";
-    return change_adapter(static_cast<int>(where.port), [letter](adapter& a) {
-        for (logical_drive& ld : a.logicals) std::erase(ld.volumes, letter);
-        return std::string();
+    return with_root_lock(VOLUMES_LOCK, [letter] {
+        volume_location where;
+        if (!locate_volume(root_dir(), letter, where)) return "no volume " + std::string(1, letter) + ":";
+        return change_adapter(static_cast<int>(where.port), [letter](adapter& a) {
+            for (logical_drive& ld : a.logicals) std::erase(ld.volumes, letter);
+            return std::string();
+        });
     });
 }
 

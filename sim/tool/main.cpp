@@ -31,6 +31,9 @@ constexpr char USAGE[] =
     "  fault busy PORT N              answer busy to the next N requests\n"
     "  fault status PORT STATUS N     answer status word STATUS (hex) to the next N requests\n"
     "  fault silent PORT on|off       stop or resume answering\n"
+    "  fault at PORT N status STATUS  the N-th request from now (1: the next) answers STATUS\n"
+    "  fault at PORT N busy COUNT     ... begins COUNT busy answers\n"
+    "  fault at PORT N silent         ... gets no answer; the others are answered as usual\n"
     "  fault clear PORT               drop every pending fault\n"
     "  fail PORT DRIVE                break a drive (it goes to an alarm state)\n"
     "  pull PORT DRIVE                take a drive out of its slot\n"
@@ -54,6 +57,7 @@ constexpr char USAGE[] =
     "  restart PORT                   restart the adapter (downloaded firmware starts)\n"
     "  requests PORT                  print the number of requests answered\n"
     "  hold PORT SECONDS              keep the adapter occupied for a while\n"
+    "  sync                           make the root's last changes survive a machine crash\n"
     "  help                           show this text\n";
 
 int cmd_create(const args& a)
@@ -63,9 +67,12 @@ int cmd_create(const args& a)
     if (!a.empty()) {
         name = a[0];
         std::ifstream in(name, std::ios::binary);
+        if (!in) return fail("cannot read " + name + ": " + std::strerror(errno));
         std::stringstream content;
-        if (!in || !(content << in.rdbuf())) return fail("cannot read " + name + ": " + std::strerror(errno));
+        content << in.rdbuf();
+        if (in.bad()) return fail("cannot read " + name);
         text = content.str();
+        if (text.find_first_not_of(" \t\r\n") == std::string::npos) return fail(name + ": the scenario is empty");
     }
     const std::string root = sim::root_dir();
     if (std::string e = sim::create_root(text); !e.empty()) return fail(name + ": " + e);
@@ -99,6 +106,45 @@ int cmd_show(const args&)
     return status;
 }
 
+constexpr char STATUS_WORD[] = "the status is a hex number up to 0xFFFF, like 0x8013";
+
+// A status word in hex, with or without 0x.
+bool read_status(const std::string& text, std::uint16_t& status)
+{
+    std::string hex = text;
+    if (hex.size() > 2 && hex[0] == '0' && (hex[1] == 'x' || hex[1] == 'X')) hex.erase(0, 2);
+    std::uint64_t value = 0;
+    if (hex.empty() || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos ||
+        !sim::parse_number("0x" + hex, 0xFFFF, value)) {
+        return false;
+    }
+    status = static_cast<std::uint16_t>(value);
+    return true;
+}
+
+// fault at PORT N, then what the request gets: "status STATUS", "busy COUNT"
+// or "silent".
+int fault_at(int port, const args& a)
+{
+    std::uint64_t n = 0;
+    if (!read_number(a[0], UINT64_MAX, n) || n == 0) return misuse("N counts requests from 1, the next one");
+    std::string error;
+    std::uint64_t count = 0;
+    std::uint16_t status = 0;
+    if (a[1] == "status" && a.size() == 3) {
+        if (!read_status(a[2], status)) return misuse(STATUS_WORD);
+        error = sim::inject_status_at(port, n, status);
+    } else if (a[1] == "busy" && a.size() == 3) {
+        if (!read_number(a[2], UINT32_MAX, count) || count == 0) return misuse("the busy count is a number from 1");
+        error = sim::inject_busy_at(port, n, static_cast<std::uint32_t>(count));
+    } else if (a[1] == "silent" && a.size() == 2) {
+        error = sim::inject_silence_at(port, n);
+    } else {
+        return misuse("fault at PORT N status STATUS | fault at PORT N busy COUNT | fault at PORT N silent");
+    }
+    return error.empty() ? 0 : fail(error);
+}
+
 int cmd_fault(const args& a)
 {
     int port = 0;
@@ -110,22 +156,20 @@ int cmd_fault(const args& a)
         if (!read_number(a[2], UINT32_MAX, count)) return misuse("the count is a number");
         error = sim::inject_busy(port, static_cast<std::uint32_t>(count));
     } else if (kind == "status" && a.size() == 4) {
-        std::string hex = a[2];
-        if (hex.size() > 2 && hex[0] == '0' && (hex[1] == 'x' || hex[1] == 'X')) hex.erase(0, 2);
-        std::uint64_t status = 0;
-        if (hex.empty() || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos ||
-            !sim::parse_number("0x" + hex, 0xFFFF, status)) {
-            return misuse("the status is a hex number up to 0xFFFF, like 0x8013");
-        }
+        std::uint16_t status = 0;
+        if (!read_status(a[2], status)) return misuse(STATUS_WORD);
         if (!read_number(a[3], UINT32_MAX, count)) return misuse("the count is a number");
-        error = sim::inject_status(port, static_cast<std::uint16_t>(status), static_cast<std::uint32_t>(count));
+        error = sim::inject_status(port, status, static_cast<std::uint32_t>(count));
     } else if (kind == "silent" && a.size() == 3) {
         if (a[2] != "on" && a[2] != "off") return misuse("fault silent takes on or off");
         error = sim::set_silent(port, a[2] == "on");
+    } else if (kind == "at" && a.size() >= 4) {
+        return fault_at(port, args(a.begin() + 2, a.end()));
     } else if (kind == "clear" && a.size() == 2) {
         error = sim::clear_faults(port);
     } else {
-        return misuse("fault busy PORT N | fault status PORT STATUS N | fault silent PORT on|off | fault clear PORT");
+        return misuse("fault busy PORT N | fault status PORT STATUS N | fault silent PORT on|off | "
+                      "fault at PORT N status STATUS|busy COUNT|silent | fault clear PORT");
     }
     return error.empty() ? 0 : fail(error);
 }
@@ -210,11 +254,11 @@ int cmd_hold(const args& a)
     const std::string root = sim::root_dir();
     const auto p = static_cast<std::uint32_t>(port);
     if (!sim::adapter_exists(root, p)) return fail("no adapter on port " + a[0]);
-    sim::adapter_lock lock;
-    switch (lock.lock_within(root, p, 5000)) {
-    case sim::adapter_lock::outcome::held: break;
-    case sim::adapter_lock::outcome::busy: return fail("the adapter on port " + a[0] + " stays busy");
-    case sim::adapter_lock::outcome::failed: return fail(lock.error());
+    sim::root_lock lock;
+    switch (lock.lock_within(sim::adapter_lock_path(root, p), 5000)) {
+    case sim::root_lock::outcome::held: break;
+    case sim::root_lock::outcome::busy: return fail("the adapter on port " + a[0] + " stays busy");
+    case sim::root_lock::outcome::failed: return fail(lock.error());
     }
     std::printf("Holding the adapter on port %d for %llu seconds.\n", port, static_cast<unsigned long long>(seconds));
     std::fflush(stdout);
@@ -223,6 +267,12 @@ int cmd_hold(const args& a)
     // the line written.
     std::printf("Released the adapter on port %d.\n", port);
     std::fflush(stdout);
+    return 0;
+}
+
+int cmd_sync(const args&)
+{
+    if (std::string e = sim::sync_root(sim::root_dir()); !e.empty()) return fail(e);
     return 0;
 }
 
@@ -240,8 +290,8 @@ struct command {
 };
 
 constexpr command COMMANDS[] = {
-    {"create", 0, 1, cmd_create},   {"show", 0, 0, cmd_show}, {"fault", 2, 4, cmd_fault},
-    {"requests", 1, 1, cmd_requests}, {"hold", 2, 2, cmd_hold}, {"help", 0, 0, cmd_help},
+    {"create", 0, 1, cmd_create},   {"show", 0, 0, cmd_show}, {"fault", 2, 5, cmd_fault},
+    {"requests", 1, 1, cmd_requests}, {"hold", 2, 2, cmd_hold}, {"help", 0, 0, cmd_help}, {"sync", 0, 0, cmd_sync},
     {"fail", 2, 2, cmd_fail},         {"pull", 2, 2, cmd_pull}, {"insert", 2, 2 + 12, cmd_insert},
     {"volume", 2, 4, cmd_volume},     {"clock", 0, 2, cmd_clock},
     {"inconsistencies", 3, 3, cmd_inconsistencies}, {"restore", 4, 4 + 12, cmd_restore},

@@ -129,6 +129,14 @@ std::string faults_text(const fault_plan& f)
         std::snprintf(status, sizeof status, "0x%04X", f.status);
         add("status " + std::string(status) + " for " + std::to_string(f.status_count) + " requests");
     }
+    if (f.at_answer != FAULT_AT_NONE) {
+        char status[8];
+        std::snprintf(status, sizeof status, "0x%04X", f.at_value);
+        const std::string what = f.at_answer == FAULT_AT_STATUS ? "status " + std::string(status)
+                                 : f.at_answer == FAULT_AT_BUSY ? "busy for " + std::to_string(f.at_value) + " requests"
+                                                                : std::string("silent");
+        add(what + " at request " + std::to_string(f.at_request));
+    }
     return text.empty() ? "none" : text;
 }
 

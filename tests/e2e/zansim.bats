@@ -292,3 +292,24 @@ Adapter on port 2: Driver "zandrv", controller id 1, ZAN8SAS firmware 1.10, PCI 
     run "$zansim" restart 2
     [ "$status" -eq 0 ]
 }
+
+@test "fault at fails the N-th request only, then the adapter answers again" {
+    "$zansim" create >/dev/null
+    "$zansim" fault at 2 1 silent
+    "$zansim" fault at 3 2 status 0x8005
+    run "$zansim" show
+    [ "$(grep '^  Pending faults' <<<"$output")" = "  Pending faults: silent at request 1
+  Pending faults: status 0x8005 at request 2" ]
+    # Port 2 misses its first request, port 3 fails its second.
+    for expected in 1 1 2; do
+        run "$ZAN_BIN/zancli" -AdpCount
+        [ "$output" = "Adapter Count: $expected." ]
+    done
+    [ "$(grep -c '^  Pending faults: none$' <<<"$("$zansim" show)")" -eq 2 ]
+    run "$zansim" fault at 2 0 silent
+    [ "$status" -eq 2 ]
+    run "$zansim" fault at 2 1 busy 0
+    [ "$status" -eq 2 ]
+    run "$zansim" fault at 2 1 loud
+    [ "$status" -eq 2 ]
+}

@@ -2,6 +2,8 @@
 // control codes, the adapter's lock, fault counting and damaged state files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -221,10 +223,54 @@ TEST_F(sim_device, faults_answer_in_order_and_each_consumes_one_request)
     EXPECT_EQ(sim::request_count(3, count), "no adapter on port 3");
 }
 
+TEST_F(sim_device, a_fault_armed_for_request_n_fires_once_at_n_whatever_else_is_pending)
+{
+    constexpr std::uint16_t GOOD = zan::IOC_STATUS_GOOD;
+    constexpr std::uint16_t BUSY = zan::IOC_STATUS_DEVICE_BUSY;
+    constexpr std::uint16_t SILENT = 0xFFFF; // the call failed with a time-out
+    struct armed {
+        const char* what;
+        std::string (*arm)(std::uint64_t n);
+        std::uint64_t n;
+        std::vector<std::uint16_t> answers;
+        std::uint64_t counted;
+    };
+    const armed cases[] = {
+        {"status at 3", [](std::uint64_t n) { return sim::inject_status_at(2, n, 0x8005); }, 3,
+         {GOOD, GOOD, 0x8005, GOOD, GOOD}, 5},
+        {"busy run at 2", [](std::uint64_t n) { return sim::inject_busy_at(2, n, 2); }, 2,
+         {GOOD, BUSY, BUSY, GOOD, GOOD}, 5},
+        {"silence at 1", [](std::uint64_t n) { return sim::inject_silence_at(2, n); }, 1,
+         {SILENT, GOOD, GOOD, GOOD, GOOD}, 4},
+        // Pending busy answers come after the armed fault and count toward N.
+        {"status at 2 behind a busy answer",
+         [](std::uint64_t n) {
+             const std::string e = sim::inject_status_at(2, n, 0x8013);
+             return e.empty() ? sim::inject_busy(2, 1) : e;
+         },
+         2, {BUSY, 0x8013, GOOD, GOOD, GOOD}, 5},
+    };
+    for (const armed& c : cases) {
+        const std::uint64_t before = requests();
+        ASSERT_EQ(c.arm(c.n), "") << c.what;
+        std::vector<std::uint16_t> answers;
+        for (std::size_t i = 0; i < c.answers.size(); ++i) {
+            buffer b = envelope(zan::IOCTL_KRAID_GET_RAID_STATUS);
+            const std::uint32_t rc = send(b);
+            answers.push_back(rc == plat::ERR_SEM_TIMEOUT ? SILENT : status_of(b, zan::IOCTL_KRAID_GET_RAID_STATUS));
+        }
+        EXPECT_EQ(answers, c.answers) << c.what;
+        EXPECT_EQ(requests() - before, c.counted) << c.what;
+    }
+    EXPECT_NE(sim::inject_status_at(2, 0, 0x8005), "");
+    EXPECT_NE(sim::inject_busy_at(2, 1, 0), "");
+    EXPECT_NE(sim::inject_silence_at(9, 1), "");
+}
+
 TEST_F(sim_device, a_held_adapter_answers_busy_even_within_one_process)
 {
-    sim::adapter_lock other;
-    ASSERT_EQ(other.try_lock(sim::root_dir(), 2), sim::adapter_lock::outcome::held);
+    sim::root_lock other;
+    ASSERT_EQ(other.try_lock(sim::adapter_lock_path(sim::root_dir(), 2)), sim::root_lock::outcome::held);
     buffer b = envelope(zan::IOCTL_KRAID_GET_HDD_INFO);
     record(b)[0] = 1;
     EXPECT_EQ(send(b), 0u);
@@ -248,6 +294,32 @@ TEST_F(sim_device, a_damaged_state_file_fails_requests_without_harm)
     EXPECT_EQ(send(b), plat::ERR_IO_DEVICE);
     std::ofstream(path, std::ios::trunc) << "";
     EXPECT_EQ(send(b), plat::ERR_IO_DEVICE);
+}
+
+TEST_F(sim_device, reads_leave_the_state_file_alone_and_any_lost_line_is_refused)
+{
+    const std::string path = sim::state_path(sim::root_dir(), 2);
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(ask(zan::IOCTL_KRAID_GET_RAID_STATUS, 0), zan::IOC_STATUS_GOOD);
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(requests(), 5u);
+
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_GT(lines.size(), 20u);
+    buffer b = envelope(zan::IOCTL_KRAID_GET_RAID_STATUS);
+    for (std::size_t dropped = 0; dropped < lines.size(); ++dropped) {
+        std::ofstream out(path, std::ios::trunc);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (i != dropped) out << lines[i] << '\n';
+        }
+        out.close();
+        EXPECT_EQ(send(b), plat::ERR_IO_DEVICE) << "without line " << dropped + 1 << ": " << lines[dropped];
+    }
 }
 
 TEST_F(sim_device, random_envelopes_never_crash)

@@ -21,6 +21,13 @@ const std::string& demo_scenario();
 [[nodiscard]] std::string inject_busy(int port, std::uint32_t count);
 [[nodiscard]] std::string inject_status(int port, std::uint16_t status, std::uint32_t count);
 [[nodiscard]] std::string set_silent(int port, bool silent);
+// A fault for one request only: the `n`-th request the adapter receives from
+// now (n >= 1) answers `status`, or begins a run of `busy_count` busy
+// answers, or gets no answer at all; the requests before and after it are
+// answered as usual. One such fault is armed at a time; arming replaces it.
+[[nodiscard]] std::string inject_status_at(int port, std::uint64_t n, std::uint16_t status);
+[[nodiscard]] std::string inject_busy_at(int port, std::uint64_t n, std::uint32_t busy_count);
+[[nodiscard]] std::string inject_silence_at(int port, std::uint64_t n);
 // Drops every pending fault of the adapter.
 [[nodiscard]] std::string clear_faults(int port);
 
