@@ -261,3 +261,42 @@ TEST_F(diag_exports, a_page_selected_is_sensed_back)
     ASSERT_EQ(ModeSelect(0, sizeof unknown, unknown, completion_), 1);
     EXPECT_EQ(completion_[0], 0x02);
 }
+
+// A fault at each request of a three-block log read: the read fails with that
+// fault's error and counts only the blocks before it; once the fault lies past
+// the read, the read is whole. Busy runs cost 350 pauses each, so they are
+// placed at the middle block only.
+TEST_F(diag_exports, a_fault_at_any_block_of_the_log_read_ends_it_with_its_error)
+{
+    struct fault_kind {
+        const char* what;
+        std::function<std::string(std::uint64_t)> arm;
+        std::uint32_t error;
+        std::uint64_t first = 1;
+        std::uint64_t last = 4;
+    };
+    const fault_kind kinds[] = {
+        {"failure status", [](std::uint64_t n) { return sim::inject_status_at(PORT, n, zan::IOC_STATUS_FAILURE); },
+         0x10002000u},
+        {"busy past the limit", [](std::uint64_t n) { return sim::inject_busy_at(PORT, n, 351); }, 0x10008000u, 2, 2},
+        {"no answer", [](std::uint64_t n) { return sim::inject_silence_at(PORT, n); }, 0x10000200u},
+    };
+    constexpr std::uint32_t BLOCKS = 3;
+    for (const fault_kind& kind : kinds) {
+        for (std::uint64_t n = kind.first; n <= kind.last; ++n) {
+            SCOPED_TRACE(std::string(kind.what) + " at request " + std::to_string(n));
+            ASSERT_EQ(kind.arm(n), "");
+            returned_ = 0xFFFFFFFF;
+            const zan::BOOL32 done = getLOGinfo(0, buffer_, 0, BLOCKS * 512, &returned_);
+            if (n > BLOCKS) {
+                EXPECT_EQ(done, 1);
+                EXPECT_EQ(returned_, BLOCKS * 512);
+                ASSERT_EQ(sim::clear_faults(PORT), "");
+            } else {
+                EXPECT_EQ(done, 0);
+                EXPECT_EQ(DLLGetLastError(), kind.error);
+                EXPECT_EQ(returned_, (n - 1) * 512);
+            }
+        }
+    }
+}
