@@ -11,8 +11,6 @@ export ZAN_ROOT
 trap 'rm -rf "$ZAN_ROOT"' EXIT
 "$bin/zansim" create >/dev/null
 
-
-
 # Runs "$@" and /bin/true alternately, ROUNDS times each, and prints the
 # ratio of their total times.
 paired() {
