@@ -301,10 +301,10 @@ terminal() {
 }
 type() { tmux -L "$tmux_socket" send-keys "$@"; }
 screen() { tmux -L "$tmux_socket" capture-pane -p; }
-# Waits up to 15 s for the screen to show the extended regular expression $1.
+# Waits up to 30 s (a loaded machine, a sanitizer build) for the screen to show the extended regular expression $1.
 await() {
     local i
-    for (( i = 0; i < 150; i++ )); do
+    for (( i = 0; i < 300; i++ )); do
         screen | grep -Eq -- "$1" && return 0
         sleep 0.1
     done
