@@ -301,7 +301,8 @@ terminal() {
 }
 type() { tmux -L "$tmux_socket" send-keys "$@"; }
 screen() { tmux -L "$tmux_socket" capture-pane -p; }
-# Waits up to 30 s (a loaded machine, a sanitizer build) for the screen to show the extended regular expression $1.
+# Waits up to 30 s (a loaded machine, a sanitizer build) for the screen to
+# show the extended regular expression $1.
 await() {
     local i
     for (( i = 0; i < 300; i++ )); do
