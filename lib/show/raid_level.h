@@ -1,7 +1,7 @@
 // The RAID level a logical drive is shown as, from its record alone, so that
 // every program that shows logical drives names the level the same way.
-#ifndef CLI_RAID_LEVEL_H
-#define CLI_RAID_LEVEL_H
+#ifndef ZAN_RAID_LEVEL_H
+#define ZAN_RAID_LEVEL_H
 
 #include <cstdint>
 #include <optional>
