@@ -244,6 +244,8 @@ bool fill_hdd_list(session& s, drive_marks& marks, std::vector<row>& rows)
     rows.clear();
     marks.spare_count = 0;
     const controller_view& view = s.controller();
+    // Each logical drive is read once per fill, for its level.
+    std::array<std::optional<zan::LogicalDriveInfo>, zan::MAX_GROUPS> groups;
     for (int hdd = 0; hdd < view.slots; ++hdd) {
         hdd_facts facts;
         facts.hdd = hdd;
@@ -261,13 +263,16 @@ bool fill_hdd_list(session& s, drive_marks& marks, std::vector<row>& rows)
         const std::uint8_t use = facts.info.drive_class;
         if (hdd_present(facts.state)) {
             if (is_spare(use)) ++marks.spare_count;
-            if (use == use_member) {
-                zan::LogicalDriveInfo info{};
-                if (!getLogicalDriveInfo(s.current, facts.info.group, &info)) {
-                    report_access_error(s, "HDDListUpdate-getLogicalDriveInfo");
-                    return false;
+            if (use == use_member && facts.info.group < zan::MAX_GROUPS) {
+                std::optional<zan::LogicalDriveInfo>& info = groups[facts.info.group];
+                if (!info) {
+                    info.emplace();
+                    if (!getLogicalDriveInfo(s.current, facts.info.group, &*info)) {
+                        report_access_error(s, "HDDListUpdate-getLogicalDriveInfo");
+                        return false;
+                    }
                 }
-                if (info.raid_level == level_raid50) facts.sub_group = sub_group_index(info, hdd);
+                if (info->raid_level == level_raid50) facts.sub_group = sub_group_index(*info, hdd);
             } else if (use == use_restorable) {
                 bool failed = false;
                 facts.restorable = restorable_holding(s, hdd, failed);
