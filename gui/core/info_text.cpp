@@ -189,7 +189,7 @@ std::optional<info_dialog> adapter_dialog(session& s)
 bool set_adapter_settings(session& s, info_dialog& dialog, const setting_boxes& boxes)
 {
     struct step {
-        zan::BOOL32 (*set)(int, int);
+        decltype(&setRESTintvIDLE) set;
         const char* context;
         const text& failure;
     };
@@ -273,7 +273,7 @@ std::optional<info_dialog> ld_dialog(session& s, int ld)
 bool set_ld_properties(session& s, int ld, info_dialog& dialog, const setting_boxes& boxes)
 {
     struct step {
-        zan::BOOL32 (*set)(int, int, int);
+        decltype(&setReadCache) set;
         const char* context;
         const text& failure;
     };

@@ -213,7 +213,10 @@ row hdd_row(const hdd_facts& f)
         ld = group == no_group ? "-" : numbered("LD", group);
     } else if (use == use_member) {
         ld = numbered("LD", group);
-        if (f.sub_group) ld += "-" + std::to_string(*f.sub_group);
+        if (f.sub_group) {
+            ld += '-';
+            ld.append(std::to_string(*f.sub_group));
+        }
     } else if (use == use_spare_in_use) {
         ld = "SP";
     } else if (use == use_free_spare) {

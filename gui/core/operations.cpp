@@ -196,7 +196,7 @@ void delete_restorable(session& s, page_state& page)
 void start_task(session& s, page_state& page, int button)
 {
     struct task {
-        zan::BOOL32 (*start)(int, int);
+        decltype(&start_Rebuild) start;
         const char* context;
         const text& failure;
     };

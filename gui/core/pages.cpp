@@ -332,13 +332,19 @@ dialog_request drive_command(session& s, page_state& page, int index, menu_comma
     const int hdd = index;
     switch (command) {
     case menu_command::hdd_info:
-        return {dialog_kind::hdd_info, hdd};
+        return drive_menu(page, index).info ? dialog_request{dialog_kind::hdd_info, hdd} : dialog_request{};
     case menu_command::hdd_reload:
         if (refresh_status(s, proc_of(page))) (void)fill_hdd_list(s, page.marks, page.hdd_rows);
         return {};
     default:
         break;
     }
+    // Commands of disabled menu items never arrive from the window.
+    const drive_menu_state menu = drive_menu(page, index);
+    const bool enabled = command == menu_command::hdd_good   ? menu.force_good
+                         : command == menu_command::hdd_fail ? menu.force_failed
+                                                             : menu.location;
+    if (!enabled) return {};
     bool done = false;
     const char* call = "setHDDLocateLED";
     const text* failure = &texts::hdd_state_failed;

@@ -306,19 +306,20 @@ TEST_F(GuiSession, DriveMenusAndCommands)
     EXPECT_EQ(gui::drive_command(*s, page, 3, gui::menu_command::hdd_info).kind, gui::dialog_kind::hdd_info);
     EXPECT_EQ(gui::drive_command(*s, page, 99, gui::menu_command::hdd_info).kind, gui::dialog_kind::none);
 
+    ASSERT_EQ(sim::inject_status(demo_port, 0x8013, 5), "");
+    (void)gui::drive_command(*s, page, 3, gui::menu_command::hdd_good);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, "Failed to change the state of HDD.\r\nPlease confirm the state of HDD. ");
+    EXPECT_EQ(ui.shown[0].caption, "View Configuration");
+    EXPECT_EQ(page.hdd_rows[3][2], "FAILED");
     (void)gui::drive_command(*s, page, 3, gui::menu_command::hdd_good);
     EXPECT_EQ(page.hdd_rows[3][2], "GOOD");
     (void)gui::drive_command(*s, page, 1, gui::menu_command::hdd_fail);
-    EXPECT_EQ(page.hdd_rows[1][2], "FAILED");
-    EXPECT_EQ(page.ld_rows[0][1], "DEGRADED");
+    EXPECT_EQ(page.hdd_rows[1][2], "GOOD") << "Force Failed is never enabled";
     s->settings.locate_value = 0x31;
     (void)gui::drive_command(*s, page, 2, gui::menu_command::led_on);
     (void)gui::drive_command(*s, page, 2, gui::menu_command::led_off);
-    EXPECT_TRUE(ui.shown.empty());
-    ASSERT_EQ(sim::inject_status(demo_port, 0x8013, 5), "");
-    (void)gui::drive_command(*s, page, 2, gui::menu_command::hdd_fail);
-    ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].text, "Failed to change the state of HDD.\r\nPlease confirm the state of HDD. ");
+    EXPECT_EQ(ui.shown.size(), 1u);
     EXPECT_FALSE(s->fatal) << "the drive-state message survives an adapter-access failure";
 }
 
