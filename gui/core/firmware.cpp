@@ -11,6 +11,8 @@ namespace gui {
 
 namespace {
 
+inline constexpr std::uint32_t close_wait_ms = 50;
+
 bool image_extension(const std::string& path)
 {
     const std::size_t dot = path.rfind('.');
@@ -112,6 +114,12 @@ bool prepare_download(session& s, firmware_update& update)
 void cancel_update(firmware_update& update)
 {
     update.image.close();
+}
+
+void stop_update(firmware_update& update)
+{
+    if (!update.running.exchange(false)) return;
+    plat::sleep_ms(close_wait_ms);
 }
 
 std::optional<message> run_download(const session& s, firmware_update& update,

@@ -52,6 +52,10 @@ struct firmware_update {
 // Going back from IDD_UPDATE_INFO.
 void cancel_update(firmware_update& update);
 
+// Closing the adapter dialog: a running download is told to stop and gets
+// 50 ms to finish its block.
+void stop_update(firmware_update& update);
+
 // The worker: sends every block while the running flag is set, calling
 // `step` after each. Answers the message to show at the end: nothing when
 // the dialog stopped it. Closes the file and the port; clears the flag.

@@ -523,7 +523,7 @@ TEST_F(GuiSession, FirmwareUpdateChecksTheImageAndSendsItBlockByBlock)
     gui::firmware_update stopped;
     ASSERT_TRUE(gui::check_update_image(*s, stopped, path));
     ASSERT_TRUE(gui::prepare_download(*s, stopped));
-    stopped.running = false;
+    gui::stop_update(stopped);
     EXPECT_FALSE(gui::run_download(*s, stopped, [](std::uint32_t) {}));
 }
 
