@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -305,6 +306,8 @@ TEST_F(GuiSession, DriveMenusAndCommands)
     EXPECT_TRUE(gui::drive_menu(page, 3).force_good);
     EXPECT_EQ(gui::drive_command(*s, page, 3, gui::menu_command::hdd_info).kind, gui::dialog_kind::hdd_info);
     EXPECT_EQ(gui::drive_command(*s, page, 99, gui::menu_command::hdd_info).kind, gui::dialog_kind::none);
+    EXPECT_EQ(gui::ld_command(*s, page, -1, gui::menu_command::ld_info).kind, gui::dialog_kind::none);
+    EXPECT_EQ(gui::ld_command(*s, page, 1, gui::menu_command::ld_info).kind, gui::dialog_kind::none) << "one LD only";
 
     ASSERT_EQ(sim::inject_status(demo_port, 0x8013, 5), "");
     (void)gui::drive_command(*s, page, 3, gui::menu_command::hdd_good);
@@ -467,6 +470,30 @@ std::string write_image(const std::string& path, const char* revision, std::uint
     return path;
 }
 
+// A file of `size` zero bytes (sparse).
+std::string empty_file(const std::string& path, std::uint64_t size)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.close();
+    std::filesystem::resize_file(path, size);
+    return path;
+}
+
+// A 20 MiB image whose header agrees with its size: beyond what the
+// transfer's 24-bit offsets reach.
+std::string huge_image(const std::string& path)
+{
+    const std::uint32_t length = 20u << 20;
+    write_image(path, "1.30", 64);
+    std::filesystem::resize_file(path, std::uint64_t{length} + 256);
+    std::fstream patch(path, std::ios::binary | std::ios::in | std::ios::out);
+    patch.seekp(48);
+    const char be[4] = {static_cast<char>(length >> 24), static_cast<char>(length >> 16), static_cast<char>(length >> 8),
+                        static_cast<char>(length)};
+    patch.write(be, 4);
+    return path;
+}
+
 TEST_F(GuiSession, FirmwareUpdateChecksTheImageAndSendsItBlockByBlock)
 {
     machine(sim::demo_scenario());
@@ -480,6 +507,8 @@ TEST_F(GuiSession, FirmwareUpdateChecksTheImageAndSendsItBlockByBlock)
         {write_image(folder + "long.img", "1.30", 10000, 1), "The update file may be broken."},
         {write_image(folder + "short.img", "1.30", 10000, -1), "The update file may be broken."},
         {folder, "The update file was not found.\r\nPlease correct its path."},
+        {empty_file(folder + "empty.img", 0), "The file is not an update image."},
+        {huge_image(folder + "huge.img"), "The update file may be broken."},
     };
     for (const auto& r : refused) {
         gui::firmware_update update;
