@@ -39,6 +39,14 @@ inline constexpr text restore_setup_title{"Logical Drive(Restore) Setup Informat
 inline constexpr text update_info_title{"Update Information", "アップデート情報"};
 inline constexpr text close_confirm_title{"Close Confirmation", "終了確認"};
 
+// ---- Popup menus ----------------------------------------------------------
+inline constexpr text menu_ld_info{"Logical Drive Information", "論理ドライブ情報"};
+inline constexpr text menu_hdd_info{"Physical Drive Information", "物理ドライブ情報"};
+inline constexpr text menu_update{"Update", "更新"};
+inline constexpr text menu_force_good{"Force Good", "強制Good"};
+inline constexpr text menu_force_failed{"Force Failed", "強制Failed"};
+inline constexpr text menu_location{"Location", "ロケーション"};
+
 // ---- Start-up and controller initialisation ----------------------------
 inline constexpr text already_running{"RAID Management Console is already running.",
                                       "RAID Management Console は既に起動しています。"};

@@ -114,6 +114,12 @@ void init_page(app& a, HWND window, int index)
 }
 
 // The popup menus, built at run time.
+// Appends a menu item with its text in the session's language.
+void append(HMENU menu, UINT flags, UINT_PTR id, const text& label)
+{
+    AppendMenuW(menu, flags, id, wide(the_app().s.tr(label)).c_str());
+}
+
 UINT drive_popup(HWND window, const page_state& p, int row_index)
 {
     const drive_menu_state m = drive_menu(p, row_index);
@@ -122,11 +128,11 @@ UINT drive_popup(HWND window, const page_state& p, int row_index)
     AppendMenuW(location, MF_STRING, ID_HDD_MENU_LED_ACT, L"ON");
     AppendMenuW(location, MF_STRING, ID_HDD_MENU_LED_OFF, L"OFF");
     HMENU menu = CreatePopupMenu();
-    AppendMenuW(menu, MF_STRING | flag(m.info), ID_HDD_MENU_INFO, L"Physical Drive Information");
-    AppendMenuW(menu, MF_STRING, ID_HDD_MENU_RELOAD, L"Update");
-    AppendMenuW(menu, MF_STRING | flag(m.force_good), ID_HDD_MENU_STS_GOOD, L"Force Good");
-    AppendMenuW(menu, MF_STRING | flag(m.force_failed), ID_HDD_MENU_STS_FAIL, L"Force Failed");
-    AppendMenuW(menu, MF_POPUP | flag(m.location), reinterpret_cast<UINT_PTR>(location), L"Location");
+    append(menu, MF_STRING | flag(m.info), ID_HDD_MENU_INFO, texts::menu_hdd_info);
+    append(menu, MF_STRING, ID_HDD_MENU_RELOAD, texts::menu_update);
+    append(menu, MF_STRING | flag(m.force_good), ID_HDD_MENU_STS_GOOD, texts::menu_force_good);
+    append(menu, MF_STRING | flag(m.force_failed), ID_HDD_MENU_STS_FAIL, texts::menu_force_failed);
+    append(menu, MF_POPUP | flag(m.location), reinterpret_cast<UINT_PTR>(location), texts::menu_location);
     POINT at{};
     GetCursorPos(&at);
     const UINT command = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr));
@@ -137,8 +143,8 @@ UINT drive_popup(HWND window, const page_state& p, int row_index)
 UINT ld_popup(HWND window)
 {
     HMENU menu = CreatePopupMenu();
-    AppendMenuW(menu, MF_STRING, ID_LD_MENU_INFO, L"Logical Drive Information");
-    AppendMenuW(menu, MF_STRING, ID_LD_MENU_RELOAD, L"Update");
+    append(menu, MF_STRING, ID_LD_MENU_INFO, texts::menu_ld_info);
+    append(menu, MF_STRING, ID_LD_MENU_RELOAD, texts::menu_update);
     POINT at{};
     GetCursorPos(&at);
     const UINT command = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr));
