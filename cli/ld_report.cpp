@@ -33,7 +33,7 @@ outcome ld_block(frame& context, int adapter, int ld, const zan::LogicalDriveInf
 {
     // The lines are worked out in the order they are shown, so the first
     // faulty value decides whether the command or the run ends.
-    const std::optional<int> level = shown_raid_level(info);
+    const std::optional<int> level = zan::shown_raid_level(info);
     if (!level) {
         sayf(msg::information_abnormal, adapter);
         return outcome::stop;

@@ -27,11 +27,11 @@ std::string member_assignment(int ld_number, const zan::LogicalDriveInfo& ld, in
     for (int i = 0; i < entries; ++i) {
         const zan::MemberEntry& member = ld.members[i];
         if (member.hdd != hdd) continue;
-        if (member.role == role_data) {
+        if (member.role == zan::role_data) {
             text += "-D" + std::to_string(member.position);
-        } else if (member.role == role_spare_in_use) {
+        } else if (member.role == zan::role_spare_in_use) {
             text += "-S" + std::to_string(member.position);
-        } else if (member.role == role_group_hot_spare) {
+        } else if (member.role == zan::role_group_hot_spare) {
             text += "-GroupHS";
         }
     }

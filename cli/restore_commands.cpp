@@ -121,7 +121,7 @@ bool confirm_delete(const restore_options& options)
 // The candidate block of -LDRstrDrvInfo; `stop` when the command ends here.
 outcome print_candidate_block(frame& context, int adapter, int ld, const zan::LogicalDriveInfo& candidate)
 {
-    const std::optional<int> level = shown_raid_level(candidate);
+    const std::optional<int> level = zan::shown_raid_level(candidate);
     const std::optional<std::string_view> stripe = shown_stripe_size(candidate.stripe_size.get());
     if (!level || !stripe) {
         sayf(msg::information_abnormal, adapter);

@@ -189,7 +189,7 @@ TEST(CliLdReport, LevelsAndStripeSizes)
     for (const auto& c : levels) {
         info.raid_level = c.level;
         info.member_count = c.members;
-        EXPECT_EQ(cli::shown_raid_level(info), c.shown) << int(c.level) << "/" << int(c.members);
+        EXPECT_EQ(zan::shown_raid_level(info), c.shown) << int(c.level) << "/" << int(c.members);
     }
 
     // Level 1: only data drives and spares in use count towards RAID 10;
@@ -206,7 +206,7 @@ TEST(CliLdReport, LevelsAndStripeSizes)
         info.raid_level = 1;
         info.member_count = c.member_count;
         for (std::size_t i = 0; i < c.roles.size(); ++i) info.members[i].role = c.roles[i];
-        EXPECT_EQ(cli::shown_raid_level(info), c.shown) << c.roles.size() << "/" << int(c.member_count);
+        EXPECT_EQ(zan::shown_raid_level(info), c.shown) << c.roles.size() << "/" << int(c.member_count);
     }
 
     const struct {

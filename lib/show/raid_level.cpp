@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-namespace cli {
+namespace zan {
 
 namespace {
 
@@ -34,4 +34,4 @@ std::optional<int> shown_raid_level(const zan::LogicalDriveInfo& info)
     }
 }
 
-} // namespace cli
+} // namespace zan

@@ -1,14 +1,14 @@
 // The RAID level a logical drive is shown as, from its record alone, so that
 // every program that shows logical drives names the level the same way.
-#ifndef CLI_RAID_LEVEL_H
-#define CLI_RAID_LEVEL_H
+#ifndef ZAN_RAID_LEVEL_H
+#define ZAN_RAID_LEVEL_H
 
 #include <cstdint>
 #include <optional>
 
 #include "zandllctl.h"
 
-namespace cli {
+namespace zan {
 
 // Roles of a member entry.
 inline constexpr std::uint8_t role_data = 0;
@@ -24,6 +24,6 @@ inline constexpr std::uint8_t role_spare_in_use = 3;
 // or more. Nothing for a level the tool cannot show.
 [[nodiscard]] std::optional<int> shown_raid_level(const zan::LogicalDriveInfo& info);
 
-} // namespace cli
+} // namespace zan
 
 #endif

@@ -1,0 +1,52 @@
+// Identifiers of zanutil's dialogs, controls and popup-menu commands.
+#ifndef GUI_WIN32_RESOURCE_H
+#define GUI_WIN32_RESOURCE_H
+
+#define IDD_MAIN 100
+#define IDD_PAGE0 101
+#define IDD_PAGE1 102
+#define IDD_PAGE2 103
+#define IDD_PAGE3 104
+#define IDD_PAGE4 105
+#define IDD_PAGE5 106
+#define IDD_CONT_INFO 110
+#define IDD_LD_INFO 111
+#define IDD_HDD_INFO 112
+#define IDD_RAID_INFO 113
+#define IDD_UPDATE_INFO 114
+
+#define ID_LD_MENU_INFO 40001
+#define ID_LD_MENU_RELOAD 40002
+#define ID_HDD_MENU_INFO 40011
+#define ID_HDD_MENU_RELOAD 40012
+#define ID_HDD_MENU_STS_GOOD 40013
+#define ID_HDD_MENU_STS_FAIL 40014
+#define ID_HDD_MENU_LED_ACT 40015
+#define ID_HDD_MENU_LED_OFF 40016
+
+#define IDC_TAB 1000
+#define IDC_LIST_LD 1001
+#define IDC_LIST_HDD 1002
+#define IDC_LIST_SUB 1003
+#define IDC_BUTTON0 1010
+#define IDC_BUTTON1 1011
+#define IDC_BUTTON2 1012
+#define IDC_BUTTON3 1013
+#define IDC_CONTROLLER 1020
+#define IDC_INFO_TEXT 1021
+#define IDC_LEVEL 1022
+#define IDC_READ_CACHE 1023
+#define IDC_WRITE_CACHE 1024
+#define IDC_COUNT 1025
+#define IDC_TEXT 1030
+#define IDC_BOX0 1031
+#define IDC_BOX1 1032
+#define IDC_BOX2 1033
+#define IDC_SET 1034
+#define IDC_PATH 1035
+#define IDC_BROWSE 1036
+#define IDC_UPDATE 1037
+#define IDC_PROGRESS 1038
+#define IDC_PROGRESS_LABEL 1039
+
+#endif
