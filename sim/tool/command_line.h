@@ -27,4 +27,7 @@ int cmd_badspot(const args& a);
 int cmd_image(const args& a);
 int cmd_restart(const args& a);
 
+// The machine's Event Log (eventlog_command.cpp).
+int cmd_eventlog(const args& a);
+
 #endif

@@ -57,6 +57,8 @@ constexpr char USAGE[] =
     "  restart PORT                   restart the adapter (downloaded firmware starts)\n"
     "  requests PORT                  print the number of requests answered\n"
     "  hold PORT SECONDS              keep the adapter occupied for a while\n"
+    "  eventlog [--data]              list the Event Log, oldest first (--data: with raw data)\n"
+    "  eventlog clear                 empty the Event Log\n"
     "  sync                           make the root's last changes survive a machine crash\n"
     "  help                           show this text\n";
 
@@ -296,6 +298,7 @@ constexpr command COMMANDS[] = {
     {"volume", 2, 4, cmd_volume},     {"clock", 0, 2, cmd_clock},
     {"inconsistencies", 3, 3, cmd_inconsistencies}, {"restore", 4, 4 + 12, cmd_restore},
     {"badspot", 3, 3 + 16, cmd_badspot}, {"restart", 1, 1, cmd_restart}, {"image", 4, 13, cmd_image},
+    {"eventlog", 0, 1, cmd_eventlog},
 };
 
 } // namespace
