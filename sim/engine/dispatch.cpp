@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "answers.h"
+#include "event_log.h"
 #include "records.h"
 #include "zanioctl.h"
 
@@ -67,6 +68,7 @@ constexpr modelled_code MODELLED_CODES[] = {
     {zan::IOCTL_KRAID_CONFIG_CONTROLLER, config_controller},
     {zan::IOCTL_KRAID_CONFIG_HOT_SPARE, config_hot_spare},
     {zan::IOCTL_KRAID_CONFIG_HDD_STATUS, config_hdd_status},
+    {zan::IOCTL_KRAID_GET_EVENT_LOG, get_event_log},
     {zan::IOCTL_KRAID_GET_GLIST_INFO, get_glist_info},
     {zan::IOCTL_KRAID_SET_GLIST_INFO, set_glist_info},
     {zan::IOCTL_KRAID_SCSI_MODE_SELECT, scsi_mode_select},

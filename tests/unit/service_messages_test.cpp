@@ -111,7 +111,7 @@ TEST(ServiceEventLog, WritersAtOnceNumberEveryRecordOnceAndKeepStringsAndData)
                 const std::string mark = std::to_string(t) + "\t%\n" + std::to_string(n);
                 const char* strings[] = {mark.c_str(), ""};
                 const std::uint8_t data[] = {static_cast<std::uint8_t>(t), 0x00, 0xff};
-                ASSERT_TRUE(source.report(plat::EVENTLOG_WARNING_TYPE, 0, 0xA0001000, strings, data));
+                ASSERT_TRUE(source.report(plat::EVENT_WARNING, 0, 0xA0001000, strings, data));
             }
         });
     }

@@ -8,10 +8,10 @@
 
 namespace plat {
 
-// Event types.
-inline constexpr std::uint16_t EVENTLOG_ERROR_TYPE = 0x0001;
-inline constexpr std::uint16_t EVENTLOG_WARNING_TYPE = 0x0002;
-inline constexpr std::uint16_t EVENTLOG_INFORMATION_TYPE = 0x0004;
+// Event types (EVENTLOG_ERROR_TYPE and so on).
+inline constexpr std::uint16_t EVENT_ERROR = 0x0001;
+inline constexpr std::uint16_t EVENT_WARNING = 0x0002;
+inline constexpr std::uint16_t EVENT_INFORMATION = 0x0004;
 
 class event_source {
 public:
