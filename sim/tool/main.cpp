@@ -59,6 +59,13 @@ constexpr char USAGE[] =
     "  hold PORT SECONDS              keep the adapter occupied for a while\n"
     "  eventlog [--data]              list the Event Log, oldest first (--data: with raw data)\n"
     "  eventlog clear                 empty the Event Log\n"
+    "  service start NAME PROGRAM [ARGUMENTS]\n"
+    "                                 run PROGRAM in the background as the service NAME\n"
+    "  service stop|shutdown|interrogate NAME\n"
+    "                                 send a control to the service's handler\n"
+    "  service status|history NAME    its last status report, or all of them\n"
+    "  service wait NAME STATE        wait until it reports STATE (RUNNING, STOPPED, ...)\n"
+    "  service idle NAME              wait until it sits in a wait on the stopped clock\n"
     "  sync                           make the root's last changes survive a machine crash\n"
     "  help                           show this text\n";
 
@@ -299,6 +306,7 @@ constexpr command COMMANDS[] = {
     {"inconsistencies", 3, 3, cmd_inconsistencies}, {"restore", 4, 4 + 12, cmd_restore},
     {"badspot", 3, 3 + 16, cmd_badspot}, {"restart", 1, 1, cmd_restart}, {"image", 4, 13, cmd_image},
     {"eventlog", 0, 1, cmd_eventlog},
+    {"service", 2, 32, cmd_service},
 };
 
 } // namespace
