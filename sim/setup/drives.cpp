@@ -26,12 +26,13 @@ std::string not_present(std::uint32_t hdd)
 
 } // namespace
 
-std::string fail_drive(int port, std::uint32_t hdd)
+std::string fail_drive(int port, std::uint32_t hdd, std::uint32_t alarm_state)
 {
     if (std::string e = check_slot(hdd); !e.empty()) return e;
-    return change_adapter(port, [hdd](adapter& a) {
+    if (alarm_state < DRIVE_ALARM_FIRST || alarm_state > DRIVE_ALARM_LAST) return "a failed drive's state is 0x20 to 0x2F";
+    return change_adapter(port, [hdd, alarm_state](adapter& a) {
         if (!a.drives[hdd].present) return not_present(hdd);
-        set_drive_state(a, hdd, DRIVE_FAILED);
+        set_drive_state(a, hdd, alarm_state);
         return std::string();
     });
 }

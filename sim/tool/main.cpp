@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,7 +36,8 @@ constexpr char USAGE[] =
     "  fault at PORT N busy COUNT     ... begins COUNT busy answers\n"
     "  fault at PORT N silent         ... gets no answer; the others are answered as usual\n"
     "  fault clear PORT               drop every pending fault\n"
-    "  fail PORT DRIVE                break a drive (it goes to an alarm state)\n"
+    "  fail PORT DRIVE [STATE]        break a drive (it goes to alarm state STATE, hex\n"
+    "                                 0x20-0x2F, 0x20 without one)\n"
     "  pull PORT DRIVE                take a drive out of its slot\n"
     "  insert PORT DRIVE [KEY=VALUE]  put a drive into an empty slot; keys as in a\n"
     "                                 scenario's [drive N] section (vendor, size_mb, ...)\n"
@@ -192,7 +194,7 @@ bool read_letter(const std::string& text, char& letter)
 }
 
 // fail, pull and insert: PORT DRIVE, then insert's settings.
-int drive_command(const args& a, const char* name, std::string (*run)(int, std::uint32_t))
+int drive_command(const args& a, const char* name, const std::function<std::string(int, std::uint32_t)>& run)
 {
     int port = 0;
     std::uint32_t hdd = 0;
@@ -205,7 +207,12 @@ int drive_command(const args& a, const char* name, std::string (*run)(int, std::
 
 int cmd_fail(const args& a)
 {
-    return drive_command(a, "fail", sim::fail_drive);
+    std::uint16_t state = 0x20;
+    if (a.size() == 3 && (!read_status(a[2], state) || state < 0x20 || state > 0x2F)) {
+        return misuse("a failed drive's state is 0x20 to 0x2F");
+    }
+    return drive_command(args(a.begin(), a.begin() + 2), "fail",
+                         [state](int port, std::uint32_t hdd) { return sim::fail_drive(port, hdd, state); });
 }
 
 int cmd_pull(const args& a)
@@ -301,7 +308,7 @@ struct command {
 constexpr command COMMANDS[] = {
     {"create", 0, 1, cmd_create},   {"show", 0, 0, cmd_show}, {"fault", 2, 5, cmd_fault},
     {"requests", 1, 1, cmd_requests}, {"hold", 2, 2, cmd_hold}, {"help", 0, 0, cmd_help}, {"sync", 0, 0, cmd_sync},
-    {"fail", 2, 2, cmd_fail},         {"pull", 2, 2, cmd_pull}, {"insert", 2, 2 + 12, cmd_insert},
+    {"fail", 2, 3, cmd_fail},         {"pull", 2, 2, cmd_pull}, {"insert", 2, 2 + 12, cmd_insert},
     {"volume", 2, 4, cmd_volume},     {"clock", 0, 2, cmd_clock},
     {"inconsistencies", 3, 3, cmd_inconsistencies}, {"restore", 4, 4 + 12, cmd_restore},
     {"badspot", 3, 3 + 16, cmd_badspot}, {"restart", 1, 1, cmd_restart}, {"image", 4, 13, cmd_image},
