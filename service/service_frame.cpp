@@ -32,8 +32,8 @@ plat::event stop_event;
 void control_handler(std::uint32_t control)
 {
     const std::lock_guard<std::mutex> guard(status_mutex);
-    if (control == plat::SERVICE_CONTROL_STOP || control == plat::SERVICE_CONTROL_SHUTDOWN) {
-        status.current_state = plat::SERVICE_STOP_PENDING;
+    if (control == plat::SVC_CONTROL_STOP || control == plat::SVC_CONTROL_SHUTDOWN) {
+        status.current_state = plat::SVC_STOP_PENDING;
         status.win32_exit_code = 0;
         status.check_point = 1;
         status.wait_hint = 600000;
@@ -48,7 +48,7 @@ void set_status(std::uint32_t state, std::uint32_t controls, std::uint32_t check
                 std::uint32_t exit_code)
 {
     const std::lock_guard<std::mutex> guard(status_mutex);
-    status.service_type = plat::SERVICE_WIN32;
+    status.service_type = plat::SVC_WIN32;
     status.current_state = state;
     status.controls_accepted = controls;
     status.check_point = check_point;
@@ -60,7 +60,7 @@ void set_status(std::uint32_t state, std::uint32_t controls, std::uint32_t check
 bool stop_requested()
 {
     const std::lock_guard<std::mutex> guard(status_mutex);
-    return status.current_state == plat::SERVICE_STOP_PENDING;
+    return status.current_state == plat::SVC_STOP_PENDING;
 }
 
 // A failed start-up step: its system error becomes the service's last error.
@@ -73,7 +73,7 @@ void report_failed_step(monitor_state& m, const char* step)
 void stop_sequence(monitor_state& m)
 {
     stop_event.close();
-    set_status(plat::SERVICE_STOP_PENDING, 0, 1, 60000, m.last_error);
+    set_status(plat::SVC_STOP_PENDING, 0, 1, 60000, m.last_error);
     {
         const std::lock_guard<std::mutex> guard(status_mutex);
         static_cast<void>(report_status_locked());
@@ -83,7 +83,7 @@ void stop_sequence(monitor_state& m)
         ++status.check_point;
         static_cast<void>(report_status_locked());
     });
-    set_status(plat::SERVICE_STOPPED, 0, 0, 0, m.last_error);
+    set_status(plat::SVC_STOPPED, 0, 0, 0, m.last_error);
     const std::lock_guard<std::mutex> guard(status_mutex);
     static_cast<void>(report_status_locked());
 }
@@ -91,7 +91,7 @@ void stop_sequence(monitor_state& m)
 // Start-up up to the monitor loop; false where the stop sequence follows at once.
 bool start_up(monitor_state& m)
 {
-    set_status(plat::SERVICE_START_PENDING, 0, 1, 90000, 0);
+    set_status(plat::SVC_START_PENDING, 0, 1, 90000, 0);
     status_handle = plat::register_control_handler(SERVICE_NAME, control_handler);
     if (status_handle == nullptr) {
         report_failed_step(m, "Register ServiceCtrHandler");
@@ -109,7 +109,7 @@ bool start_up(monitor_state& m)
         report_failed_step(m, "CreateEvent");
         return false;
     }
-    set_status(plat::SERVICE_RUNNING, plat::SERVICE_ACCEPT_STOP | plat::SERVICE_ACCEPT_SHUTDOWN, 0, 0, 0);
+    set_status(plat::SVC_RUNNING, plat::SVC_ACCEPT_STOP | plat::SVC_ACCEPT_SHUTDOWN, 0, 0, 0);
     {
         const std::lock_guard<std::mutex> guard(status_mutex);
         static_cast<void>(report_status_locked());

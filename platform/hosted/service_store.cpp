@@ -12,10 +12,10 @@ namespace {
 const char* state_name(std::uint32_t state)
 {
     switch (state) {
-    case SERVICE_STOPPED: return "SERVICE_STOPPED";
-    case SERVICE_START_PENDING: return "SERVICE_START_PENDING";
-    case SERVICE_STOP_PENDING: return "SERVICE_STOP_PENDING";
-    case SERVICE_RUNNING: return "SERVICE_RUNNING";
+    case SVC_STOPPED: return "SERVICE_STOPPED";
+    case SVC_START_PENDING: return "SERVICE_START_PENDING";
+    case SVC_STOP_PENDING: return "SERVICE_STOP_PENDING";
+    case SVC_RUNNING: return "SERVICE_RUNNING";
     default: return "SERVICE_STATE_UNKNOWN";
     }
 }

@@ -30,9 +30,9 @@ struct control_word {
 };
 
 constexpr control_word CONTROLS[] = {
-    {"stop", plat::SERVICE_CONTROL_STOP},
-    {"interrogate", plat::SERVICE_CONTROL_INTERROGATE},
-    {"shutdown", plat::SERVICE_CONTROL_SHUTDOWN},
+    {"stop", plat::SVC_CONTROL_STOP},
+    {"interrogate", plat::SVC_CONTROL_INTERROGATE},
+    {"shutdown", plat::SVC_CONTROL_SHUTDOWN},
 };
 
 std::string read_text(const std::string& path)

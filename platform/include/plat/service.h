@@ -7,24 +7,24 @@
 
 namespace plat {
 
-inline constexpr std::uint32_t SERVICE_WIN32 = 0x30;
+inline constexpr std::uint32_t SVC_WIN32 = 0x30;
 
 // States.
-inline constexpr std::uint32_t SERVICE_STOPPED = 1;
-inline constexpr std::uint32_t SERVICE_START_PENDING = 2;
-inline constexpr std::uint32_t SERVICE_STOP_PENDING = 3;
-inline constexpr std::uint32_t SERVICE_RUNNING = 4;
+inline constexpr std::uint32_t SVC_STOPPED = 1;
+inline constexpr std::uint32_t SVC_START_PENDING = 2;
+inline constexpr std::uint32_t SVC_STOP_PENDING = 3;
+inline constexpr std::uint32_t SVC_RUNNING = 4;
 
 // Controls and the controls-accepted bits.
-inline constexpr std::uint32_t SERVICE_CONTROL_STOP = 1;
-inline constexpr std::uint32_t SERVICE_CONTROL_INTERROGATE = 4;
-inline constexpr std::uint32_t SERVICE_CONTROL_SHUTDOWN = 5;
-inline constexpr std::uint32_t SERVICE_ACCEPT_STOP = 1;
-inline constexpr std::uint32_t SERVICE_ACCEPT_SHUTDOWN = 4;
+inline constexpr std::uint32_t SVC_CONTROL_STOP = 1;
+inline constexpr std::uint32_t SVC_CONTROL_INTERROGATE = 4;
+inline constexpr std::uint32_t SVC_CONTROL_SHUTDOWN = 5;
+inline constexpr std::uint32_t SVC_ACCEPT_STOP = 1;
+inline constexpr std::uint32_t SVC_ACCEPT_SHUTDOWN = 4;
 
 // SERVICE_STATUS.
 struct service_status {
-    std::uint32_t service_type = SERVICE_WIN32;
+    std::uint32_t service_type = SVC_WIN32;
     std::uint32_t current_state = 0;
     std::uint32_t controls_accepted = 0;
     std::uint32_t win32_exit_code = 0;
