@@ -1,11 +1,13 @@
 // The decoding table row by row, the single-bit counters, and the walk of the
-// ring (an empty start, a full ring, the wrap, a failed read resumed).
+// ring (an empty start, a full ring, the wrap, a failed read resumed), and the
+// clock page.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "event_decoder.h"
 #include "event_walk.h"
+#include "monitor.h"
 
 namespace {
 
@@ -272,6 +274,22 @@ TEST(ServiceWalk, EmptyStartFullRingWrapAndAFailedReadResumedNextCycle)
     EXPECT_TRUE(zan::is_empty_entry(almost));
     almost[0x1FF] = 0;
     EXPECT_FALSE(zan::is_empty_entry(almost));
+}
+
+} // namespace
+
+namespace {
+
+TEST(ServiceClock, ParameterListCarriesTheLocalTimeInBcd)
+{
+    const plat::local_time t{2009, 1, 1, 8, 5, 3, 999};
+    const std::array<std::uint8_t, 28> expected = {0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                                   0x02, 0x00, 0x32, 0x0E, 0x09, 0x01, 0x01, 0x00, 0x08, 0x05,
+                                                   0x03, 0x20, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    EXPECT_EQ(zan::clock_parameters(t), expected);
+    const auto late = zan::clock_parameters({2099, 12, 31, 23, 59, 59, 0});
+    EXPECT_EQ(std::vector<std::uint8_t>(late.begin() + 14, late.begin() + 22),
+              (std::vector<std::uint8_t>{0x99, 0x12, 0x31, 0x00, 0x23, 0x59, 0x59, 0x20}));
 }
 
 } // namespace
