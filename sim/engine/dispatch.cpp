@@ -65,6 +65,7 @@ std::uint16_t get_dump_info(adapter& a, std::span<std::uint8_t> record)
 std::uint16_t set_service_state(adapter& a, std::span<std::uint8_t> record)
 {
     if (!addressed_here(a, record) || (record[1] != 0x10 && record[1] != 0x11)) return zan::IOC_STATUS_INVALID_PARAM;
+    a.service_state = record[1];
     return zan::IOC_STATUS_GOOD;
 }
 

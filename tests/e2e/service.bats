@@ -31,6 +31,7 @@ cycle() {
     "$zansim" create "$ZAN_SOURCE/sim/scenarios/one" >/dev/null
     start_service
     "$zansim" service idle zanservice
+    "$zansim" show | grep -qx '  Monitoring service: started'
     run "$zansim" service status zanservice
     [ "$output" = "SERVICE_RUNNING controls=0x5 checkpoint=0 waithint=0 exitcode=0 specific=0 type=0x30" ]
 
@@ -66,6 +67,7 @@ SERVICE_RUNNING controls=0x5 checkpoint=0 waithint=0 exitcode=0 specific=0 type=
 SERVICE_STOP_PENDING controls=0x5 checkpoint=1 waithint=600000 exitcode=0 specific=0 type=0x30
 SERVICE_STOP_PENDING controls=0x0 checkpoint=1 waithint=60000 exitcode=0 specific=0 type=0x30
 SERVICE_STOPPED controls=0x0 checkpoint=0 waithint=0 exitcode=0 specific=0 type=0x30" ]
+    "$zansim" show | grep -qx '  Monitoring service: stops'
 }
 
 @test "without a zandrv port the service reports 0xA0000016 and stops by itself" {
