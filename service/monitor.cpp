@@ -9,6 +9,7 @@
 #include "plat/error.h"
 #include "reporter.h"
 #include "scsi_ports.h"
+#include "trace.h"
 #include "zanioctl.h"
 
 namespace zan {
@@ -147,6 +148,7 @@ bool contact(monitor_state& m, plat::event& pause)
 void start_monitoring(monitor_state& m)
 {
     m.counters.fill(0);
+    service_trace().counter = 0;
     poll_cycle(m);
     for (std::uint32_t i = 0; i < m.found; ++i) {
         monitored_controller& a = m.adapters[i];
@@ -185,6 +187,7 @@ void poll_cycle(monitor_state& m)
         if (m.clock_counter > CLOCK_SETTING_CYCLES) set_clock_or_report(a, index);
     }
     if (m.clock_counter > CLOCK_SETTING_CYCLES) m.clock_counter = 0;
+    trace_check(service_trace(), m.found, start_log_tool);
 }
 
 void stop_adapters(monitor_state& m, const std::function<void()>& still_waiting)

@@ -4,6 +4,7 @@
 
 #include "plat/error.h"
 #include "plat/event_log.h"
+#include "trace.h"
 
 namespace zan {
 
@@ -21,13 +22,15 @@ std::uint16_t event_type(std::uint32_t id)
 } // namespace
 
 void report_event(std::uint32_t id, std::span<const std::string> strings, std::span<const std::uint8_t> data,
-                  std::uint8_t)
+                  std::uint8_t adapter)
 {
     plat::event_source source;
     if (!source.register_source(SERVICE_NAME)) return;
     std::vector<const char*> list;
     for (const std::string& s : strings) list.push_back(s.c_str());
     static_cast<void>(source.report(event_type(id), 0, id, list, data));
+    source.deregister();
+    note_reported_event(service_trace(), id, adapter);
 }
 
 void report_event(std::uint32_t id, std::initializer_list<std::string> strings)

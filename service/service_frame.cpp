@@ -9,6 +9,7 @@
 #include "plat/service.h"
 #include "plat/sync.h"
 #include "reporter.h"
+#include "trace.h"
 
 namespace zan {
 
@@ -73,6 +74,7 @@ void report_failed_step(monitor_state& m, const char* step)
 void stop_sequence(monitor_state& m)
 {
     stop_event.close();
+    service_trace().event_codes.clear();
     set_status(plat::SVC_STOP_PENDING, 0, 1, 60000, m.last_error);
     {
         const std::lock_guard<std::mutex> guard(status_mutex);
@@ -91,6 +93,7 @@ void stop_sequence(monitor_state& m)
 // Start-up up to the monitor loop; false where the stop sequence follows at once.
 bool start_up(monitor_state& m)
 {
+    read_trace_configuration(service_trace());
     set_status(plat::SVC_START_PENDING, 0, 1, 90000, 0);
     status_handle = plat::register_control_handler(SERVICE_NAME, control_handler);
     if (status_handle == nullptr) {

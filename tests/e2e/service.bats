@@ -16,6 +16,16 @@ teardown() {
     fi
 }
 
+# The service's registry keys as the package installs them: an empty
+# EventID list, then the given REG_DWORD lines ("name"=dword:...) in it.
+service_keys() {
+    local key='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\zanservice\Parameters\Log'
+    {
+        printf '\n[%s]\n"PTime"=dword:%08x\n\n[%s\\EventID]\n' "$key" "${PTIME:-1}" "$key"
+        printf '%s\n' "$@"
+    } >>"$ZAN_ROOT/registry.reg"
+}
+
 start_service() {
     "$zansim" clock set 1230797103
     "$zansim" service start zanservice "$ZAN_BIN/zanservice" >/dev/null
@@ -29,6 +39,7 @@ cycle() {
 
 @test "a failing drive and its logical drive reach the event log within one poll cycle, with the rebuild that follows" {
     "$zansim" create "$ZAN_SOURCE/sim/scenarios/one" >/dev/null
+    service_keys
     start_service
     "$zansim" service idle zanservice
     "$zansim" show | grep -qx '  Monitoring service: started'
@@ -79,9 +90,12 @@ driver = Zandrv
 SCENARIO
     start_service
     "$zansim" service wait zanservice STOPPED
+    # Without the service's keys the EventID list can't be opened either.
     run "$zansim" eventlog
-    [ "$output" = "1 Information zanservice 0x60000010: zanservice was started.
-2 Warning zanservice 0xA0000016: zanservice failed to get driver registry." ]
+    [ "${lines[0]}" = "1 Warning zanservice 0xA0000041: zanservice failed to access registry keys.Open SYSTEM\CurrentControlSet\Services\zanservice\Parameters\Log\EventID : The system cannot find the file specified.." ]
+    [ "${lines[1]}" = "2 Information zanservice 0x60000010: zanservice was started." ]
+    [ "${lines[2]}" = "3 Warning zanservice 0xA0000016: zanservice failed to get driver registry." ]
+    [ "${#lines[@]}" -eq 3 ]
     run "$zansim" service status zanservice
     [ "$output" = "SERVICE_STOPPED controls=0x0 checkpoint=0 waithint=0 exitcode=0 specific=0 type=0x30" ]
 }
@@ -97,6 +111,7 @@ controller_id = 2
 [faults]
 silent = yes
 SCENARIO
+    service_keys
     start_service
     "$zansim" service idle zanservice
     for attempt in 1 2 3 4 5 6 7 8 9; do
@@ -121,4 +136,28 @@ SCENARIO
     [ "$output" = " [Kraid] StartServiceCtrlDispatcher error = 1063" ]
     run "$zansim" eventlog
     [[ "$output" == "1 Warning zanservice 0xA0000040: zanservice was stopped.StartServiceCtrlDispatcher : "* ]]
+}
+
+@test "a listed event starts the log tool at the end of the cycle; a missing tool is reported" {
+    "$zansim" create "$ZAN_SOURCE/sim/scenarios/one" >/dev/null
+    service_keys '"failed"=dword:00001000'
+    # The service finds the log tool in its own folder: a stand-in that
+    # records its command line.
+    mkdir "$BATS_TEST_TMPDIR/bin"
+    cp "$ZAN_BIN/zanservice" "$ZAN_BIN/libzanplatform.so" "$BATS_TEST_TMPDIR/bin/"
+    printf '#!/bin/sh\necho "$*" >> "$ZAN_ROOT/zanlog-runs"\n' >"$BATS_TEST_TMPDIR/bin/zanlog"
+    chmod +x "$BATS_TEST_TMPDIR/bin/zanlog"
+    "$zansim" clock set 1230797103
+    "$zansim" service start zanservice "$BATS_TEST_TMPDIR/bin/zanservice" >/dev/null
+    "$zansim" service idle zanservice
+    [ ! -e "$ZAN_ROOT/zanlog-runs" ]
+    "$zansim" fail 2 3
+    cycle 120
+    [ "$(cat "$ZAN_ROOT/zanlog-runs")" = "ZAN_0_FWTrcLog $BATS_TEST_TMPDIR/bin\Log -AutomaticLog" ]
+
+    rm "$BATS_TEST_TMPDIR/bin/zanlog"
+    "$zansim" fail 2 0
+    cycle 120
+    run "$zansim" eventlog
+    [ "${lines[-1]}" = "$((${#lines[@]})) Warning zanservice 0xA000124A: The start of zanlog failed." ]
 }
