@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <spawn.h>
 #include <string_view>
@@ -131,9 +132,17 @@ bool process::create(const std::string& command_line)
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
+    // The program starts with no signal blocked, whatever this thread blocks.
+    posix_spawnattr_t attributes;
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
     auto* state = new process_state;
-    if (const int error = ::posix_spawn(&state->pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
-        error != 0) {
+    const int error = ::posix_spawn(&state->pid, program.c_str(), nullptr, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    if (error != 0) {
         delete state;
         set_last_error(hosted::error_from_errno(error));
         return false;

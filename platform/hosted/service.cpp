@@ -2,16 +2,18 @@
 // (service_store.h). The dispatcher runs the service main routine on a
 // thread of its own and hands each control byte read from the service's
 // FIFO to the handler, on the dispatcher's thread, until the main routine
-// has returned.
+// has returned. SIGTERM and SIGINT deliver the stop control.
 #include "plat/service.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <csignal>
 #include <poll.h>
 #include <string>
 #include <sys/eventfd.h>
+#include <sys/signalfd.h>
 #include <thread>
 #include <unistd.h>
 
@@ -49,6 +51,21 @@ bool run_service_dispatcher(const char* name, void (*service_main)())
         hosted::set_last_error_from_errno();
         return false;
     }
+    // The stop signals wait for the dispatcher: every thread of the service
+    // blocks them (the threads it starts inherit the mask).
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGTERM);
+    sigaddset(&stop_signals, SIGINT);
+    if (const int error = ::pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr); error != 0) {
+        set_last_error(hosted::error_from_errno(error));
+        return false;
+    }
+    hosted::unique_fd signals(::signalfd(-1, &stop_signals, SFD_CLOEXEC | SFD_NONBLOCK));
+    if (!signals.valid()) {
+        hosted::set_last_error_from_errno();
+        return false;
+    }
     service_name = name;
     std::thread service([&] {
         service_main();
@@ -56,12 +73,16 @@ bool run_service_dispatcher(const char* name, void (*service_main)())
         static_cast<void>(::write(ended.get(), &one, sizeof one));
     });
     for (;;) {
-        pollfd p[2] = {{controls.get(), POLLIN, 0}, {ended.get(), POLLIN, 0}};
-        if (::poll(p, 2, -1) < 0 && errno != EINTR) break;
+        pollfd p[3] = {{controls.get(), POLLIN, 0}, {ended.get(), POLLIN, 0}, {signals.get(), POLLIN, 0}};
+        if (::poll(p, 3, -1) < 0 && errno != EINTR) break;
         if ((p[1].revents & POLLIN) != 0) break;
         unsigned char control = 0;
         while (::read(controls.get(), &control, 1) == 1) {
             if (control_handler != nullptr) control_handler(control);
+        }
+        signalfd_siginfo signal{};
+        while (::read(signals.get(), &signal, sizeof signal) == sizeof signal) {
+            if (control_handler != nullptr) control_handler(SVC_CONTROL_STOP);
         }
     }
     service.join();

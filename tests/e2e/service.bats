@@ -160,4 +160,9 @@ SCENARIO
     cycle 120
     run "$zansim" eventlog
     [ "${lines[-1]}" = "$((${#lines[@]})) Warning zanservice 0xA000124A: The start of zanlog failed." ]
+
+    # SIGTERM is the stop control.
+    kill -TERM "$(cat "$ZAN_ROOT/services/zanservice.pid")"
+    "$zansim" service wait zanservice STOPPED
+    "$zansim" service history zanservice | grep -qx 'SERVICE_STOP_PENDING controls=0x5 checkpoint=1 waithint=600000 exitcode=0 specific=0 type=0x30'
 }
