@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "change.h"
+#include "event_log.h"
 #include "model_text.h"
 #include "operations.h"
 #include "sim/control.h"
@@ -98,6 +99,21 @@ std::string remove_volume(char letter)
             for (logical_drive& ld : a.logicals) std::erase(ld.volumes, letter);
             return std::string();
         });
+    });
+}
+
+} // namespace sim
+
+namespace sim {
+
+std::string add_event(int port, const std::vector<std::uint8_t>& entry)
+{
+    if (entry.size() != EVENT_SIZE) return "an event-log entry is " + std::to_string(EVENT_SIZE) + " bytes";
+    return change_adapter(port, [&entry](adapter& a) {
+        event_entry e;
+        std::copy(entry.begin(), entry.end(), e.begin());
+        append_event(a, e);
+        return std::string();
     });
 }
 

@@ -166,3 +166,25 @@ SCENARIO
     "$zansim" service wait zanservice STOPPED
     "$zansim" service history zanservice | grep -qx 'SERVICE_STOP_PENDING controls=0x5 checkpoint=1 waithint=600000 exitcode=0 specific=0 type=0x30'
 }
+
+@test "entries the firmware writes are decoded with their raw data; garbled ones are read past" {
+    "$zansim" create "$ZAN_SOURCE/sim/scenarios/one" >/dev/null
+    service_keys
+    start_service
+    "$zansim" service idle zanservice
+    "$zansim" event 2 20 3 0x5c:20 0x50:efbeadde 0x1fe:abcd  # class 32: firmware panic
+    "$zansim" event 2 63 ff 0x40:ffffffffffffffff            # class 99: no such class
+    "$zansim" event 2 21 4 0x50:01 0x52:01 0x54:45230100      # class 33: check, position 0x12345
+    "$zansim" event 2 2 2 0x140:4800 0x142:00 0x144:21 0x145:02 0x21:01  # ignored
+    cycle 120
+    run "$zansim" eventlog --data
+    [ "${lines[1]}" = "2 Error zanservice 0xE0001130: Controller [0] Firmware panic occurred. errorcode = 0x[deadbeef]. Detailedcode: 30deadbe." ]
+    # The raw data is the entry from 0x40 to its end.
+    zeros() { printf ' 00%.0s' $(seq "$1"); }
+    [ "${lines[2]}" = "  data:$(zeros 16) ef be ad de$(zeros 8) 20$(zeros 417) ab cd" ]
+    [ "${lines[3]}" = "3 Error zanservice 0xE00011D0: Controller [0] Parity Inconsistency occurred on Logical Drive [1]. Address = 0x[12345]." ]
+    [ "${#lines[@]}" -eq 4 ]
+    "$zansim" event 2 zz 1 2>/dev/null && false
+    run "$zansim" event 2 20 3 0x1ff:abcd
+    [ "$status" -eq 2 ]
+}

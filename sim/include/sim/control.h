@@ -69,6 +69,10 @@ const std::string& demo_scenario();
 [[nodiscard]] std::string add_bad_spots(int port, std::uint32_t hdd, const std::vector<std::uint32_t>& lbas);
 [[nodiscard]] std::string clear_bad_spots(int port, std::uint32_t hdd);
 
+// Writes `entry` (EVENT_SIZE bytes, the firmware's ControllerEvent layout)
+// into the adapter's event-log ring as the firmware writes its own entries.
+[[nodiscard]] std::string add_event(int port, const std::vector<std::uint8_t>& entry);
+
 // Restarts the adapter: a downloaded firmware starts running.
 [[nodiscard]] std::string restart(int port);
 
