@@ -5,6 +5,7 @@
 // has returned. SIGTERM and SIGINT deliver the stop control.
 #include "plat/service.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -30,8 +31,8 @@ namespace {
 constexpr std::uint32_t ERR_SERVICE_DOES_NOT_EXIST = 1060;
 constexpr std::uint32_t ERR_FAILED_SERVICE_CONTROLLER_CONNECT = 1063;
 
-std::string service_name;                      // set while the dispatcher runs
-void (*control_handler)(std::uint32_t) = nullptr;
+std::string service_name;                      // set before the service thread starts
+std::atomic<void (*)(std::uint32_t)> control_handler = nullptr; // set by that thread, read by the dispatcher
 
 } // namespace
 
@@ -78,11 +79,11 @@ bool run_service_dispatcher(const char* name, void (*service_main)())
         if ((p[1].revents & POLLIN) != 0) break;
         unsigned char control = 0;
         while (::read(controls.get(), &control, 1) == 1) {
-            if (control_handler != nullptr) control_handler(control);
+            if (const auto handler = control_handler.load()) handler(control);
         }
         signalfd_siginfo signal{};
         while (::read(signals.get(), &signal, sizeof signal) == sizeof signal) {
-            if (control_handler != nullptr) control_handler(SVC_CONTROL_STOP);
+            if (const auto handler = control_handler.load()) handler(SVC_CONTROL_STOP);
         }
     }
     service.join();
