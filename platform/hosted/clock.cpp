@@ -1,14 +1,23 @@
-// Local time from the real clock.
+// Local time: the simulated machine's clock while it is stopped, else the
+// real clock.
 #include "plat/clock.h"
 
 #include <ctime>
+
+#include "sim/root.h"
 
 namespace plat {
 
 local_time now_local()
 {
     timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
+    std::uint64_t stopped_ms = 0;
+    if (sim::stopped_clock(sim::root_dir(), stopped_ms)) {
+        now.tv_sec = static_cast<time_t>(stopped_ms / 1000);
+        now.tv_nsec = static_cast<long>(stopped_ms % 1000) * 1000000L;
+    } else {
+        ::clock_gettime(CLOCK_REALTIME, &now);
+    }
     tm parts{};
     ::localtime_r(&now.tv_sec, &parts);
     local_time time{};

@@ -12,6 +12,7 @@
 #include "plat/module.h"
 #include "posix_io.h"
 #include "sim/root.h"
+#include "timed_wait.h"
 #include "win_error.h"
 
 #include <cerrno>
@@ -19,8 +20,15 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <new>
+#include <string>
+#include <sys/eventfd.h>
 #include <sys/file.h>
+#include <system_error>
+#include <thread>
 
 namespace plat {
 
@@ -152,6 +160,179 @@ void sleep_ms(std::uint32_t milliseconds)
     timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
     while (::nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
     }
+}
+
+} // namespace plat
+
+// Events and threads: each waitable object is an eventfd, waited on through
+// wait_readable, so that time limits follow the simulated clock when it is
+// stopped and no wait spins.
+namespace plat {
+
+namespace {
+
+struct event_state {
+    hosted::unique_fd fd;
+    std::string name;
+};
+
+// Named events of this process, by name; an entry lives while a handle holds it.
+std::mutex named_events_mutex;
+std::map<std::string, std::weak_ptr<event_state>> named_events;
+
+std::shared_ptr<event_state> new_event_state()
+{
+    auto state = std::make_shared<event_state>();
+    state->fd = hosted::unique_fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!state->fd.valid()) return nullptr;
+    return state;
+}
+
+wait_result wait_result_of(hosted::readable r)
+{
+    switch (r) {
+    case hosted::readable::yes: return wait_result::signalled;
+    case hosted::readable::timeout: return wait_result::timeout;
+    case hosted::readable::failed: break;
+    }
+    hosted::set_last_error_from_errno();
+    return wait_result::failed;
+}
+
+struct thread_state {
+    hosted::unique_fd ended; // readable once the thread has ended
+    void (*run)(void*) = nullptr;
+    void* argument = nullptr;
+};
+
+} // namespace
+
+event::~event()
+{
+    close();
+}
+
+bool event::create(const char* name, bool initially_signalled)
+{
+    close();
+    std::shared_ptr<event_state> state;
+    bool existed = false;
+    if (name != nullptr && *name != '\0') {
+        const std::lock_guard<std::mutex> guard(named_events_mutex);
+        state = named_events[name].lock();
+        existed = state != nullptr;
+        if (!existed) {
+            state = new_event_state();
+            if (state != nullptr) named_events[name] = state;
+        }
+    } else {
+        state = new_event_state();
+    }
+    if (state == nullptr) {
+        hosted::set_last_error_from_errno();
+        return false;
+    }
+    handle_ = new std::shared_ptr<event_state>(std::move(state));
+    if (initially_signalled && !existed && !set()) return false;
+    set_last_error(existed ? ERR_ALREADY_EXISTS : ERR_SUCCESS);
+    return true;
+}
+
+bool event::set()
+{
+    if (handle_ == nullptr) {
+        set_last_error(ERR_INVALID_HANDLE);
+        return false;
+    }
+    const std::uint64_t one = 1;
+    if (::write((*static_cast<std::shared_ptr<event_state>*>(handle_))->fd.get(), &one, sizeof one) < 0) {
+        hosted::set_last_error_from_errno();
+        return false;
+    }
+    return true;
+}
+
+wait_result event::wait(std::uint32_t timeout_ms)
+{
+    if (handle_ == nullptr) {
+        set_last_error(ERR_INVALID_HANDLE);
+        return wait_result::failed;
+    }
+    const int fd = (*static_cast<std::shared_ptr<event_state>*>(handle_))->fd.get();
+    for (;;) {
+        const wait_result r = wait_result_of(hosted::wait_readable(fd, timeout_ms));
+        if (r != wait_result::signalled) return r;
+        // The read resets the event; a waiter that lost the race waits on.
+        std::uint64_t count = 0;
+        if (::read(fd, &count, sizeof count) == sizeof count) return wait_result::signalled;
+        if (errno != EAGAIN) {
+            hosted::set_last_error_from_errno();
+            return wait_result::failed;
+        }
+    }
+}
+
+void event::close()
+{
+    delete static_cast<std::shared_ptr<event_state>*>(handle_);
+    handle_ = nullptr;
+}
+
+bool event::is_open() const
+{
+    return handle_ != nullptr;
+}
+
+thread::~thread()
+{
+    close();
+}
+
+bool thread::start(void (*run)(void* argument), void* argument)
+{
+    close();
+    auto state = std::make_shared<thread_state>();
+    state->ended = hosted::unique_fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!state->ended.valid()) {
+        hosted::set_last_error_from_errno();
+        return false;
+    }
+    state->run = run;
+    state->argument = argument;
+    try {
+        std::thread([state] {
+            state->run(state->argument);
+            const std::uint64_t one = 1;
+            static_cast<void>(::write(state->ended.get(), &one, sizeof one));
+        }).detach();
+    } catch (const std::system_error&) {
+        set_last_error(ERR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    handle_ = new std::shared_ptr<thread_state>(std::move(state));
+    return true;
+}
+
+wait_result thread::wait(std::uint32_t timeout_ms)
+{
+    if (handle_ == nullptr) {
+        set_last_error(ERR_INVALID_HANDLE);
+        return wait_result::failed;
+    }
+    // An ended thread stays signalled: the wait only looks.
+    return wait_result_of(
+        hosted::wait_readable((*static_cast<std::shared_ptr<thread_state>*>(handle_))->ended.get(), timeout_ms));
+}
+
+void thread::close()
+{
+    delete static_cast<std::shared_ptr<thread_state>*>(handle_);
+    handle_ = nullptr;
+}
+
+bool thread::is_open() const
+{
+    return handle_ != nullptr;
 }
 
 } // namespace plat

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "answers.h"
+#include "event_log.h"
 #include "records.h"
 #include "zanioctl.h"
 
@@ -52,6 +53,22 @@ std::uint16_t get_hdd_info(adapter& a, std::span<std::uint8_t> record)
     return zan::IOC_STATUS_GOOD;
 }
 
+// No stored dump: size 0, status 0.
+std::uint16_t get_dump_info(adapter& a, std::span<std::uint8_t> record)
+{
+    if (!addressed_here(a, record)) return zan::IOC_STATUS_INVALID_PARAM;
+    std::fill(record.begin() + 1, record.end(), 0);
+    return zan::IOC_STATUS_GOOD;
+}
+
+// The monitoring service says that it started (0x10) or stops (0x11).
+std::uint16_t set_service_state(adapter& a, std::span<std::uint8_t> record)
+{
+    if (!addressed_here(a, record) || (record[1] != 0x10 && record[1] != 0x11)) return zan::IOC_STATUS_INVALID_PARAM;
+    a.service_state = record[1];
+    return zan::IOC_STATUS_GOOD;
+}
+
 struct modelled_code {
     std::uint32_t code;
     answer respond;
@@ -67,6 +84,9 @@ constexpr modelled_code MODELLED_CODES[] = {
     {zan::IOCTL_KRAID_CONFIG_CONTROLLER, config_controller},
     {zan::IOCTL_KRAID_CONFIG_HOT_SPARE, config_hot_spare},
     {zan::IOCTL_KRAID_CONFIG_HDD_STATUS, config_hdd_status},
+    {zan::IOCTL_KRAID_GET_EVENT_LOG, get_event_log},
+    {zan::IOCTL_KRAID_GET_DUMP_INFO, get_dump_info},
+    {zan::IOCTL_KRAID_SET_SERVICE_STATE, set_service_state},
     {zan::IOCTL_KRAID_GET_GLIST_INFO, get_glist_info},
     {zan::IOCTL_KRAID_SET_GLIST_INFO, set_glist_info},
     {zan::IOCTL_KRAID_SCSI_MODE_SELECT, scsi_mode_select},

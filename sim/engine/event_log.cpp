@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "answers.h"
 #include "raid.h"
 #include "records.h"
 #include "store.h"
 #include "zanbytes.h"
+#include "zanioctl.h"
 
 namespace sim {
 
@@ -45,6 +47,26 @@ void append_event(adapter& a, event_entry entry)
 std::uint32_t event_read_position(const adapter& a)
 {
     return (a.event_next + EVENT_SLOTS - a.event_unread) % EVENT_SLOTS;
+}
+
+std::uint16_t get_event_log(adapter& a, std::span<std::uint8_t> record)
+{
+    constexpr std::size_t OFFSET_AT = 4;
+    constexpr std::size_t ENTRY_AT = 12;
+    if (!addressed_here(a, record) || record.size() < ENTRY_AT + EVENT_SIZE) return zan::IOC_STATUS_INVALID_PARAM;
+    const std::uint32_t offset = zan::load_le32(record.data() + OFFSET_AT);
+    if (offset % EVENT_SIZE != 0 || offset / EVENT_SIZE >= EVENT_SLOTS) return zan::IOC_STATUS_INVALID_PARAM;
+    const std::uint32_t slot = offset / EVENT_SIZE;
+    const std::span<std::uint8_t> entry = record.subspan(ENTRY_AT, EVENT_SIZE);
+    read_event_log(a, offset, entry);
+    if (std::all_of(entry.begin(), entry.end(), [](std::uint8_t b) { return b == EVENT_EMPTY_FILL; })) {
+        return zan::IOC_STATUS_GOOD;
+    }
+    // Slots from the read position up to this one count as read.
+    const std::uint32_t behind = (slot + EVENT_SLOTS - event_read_position(a)) % EVENT_SLOTS;
+    if (behind < a.event_unread) a.event_unread -= behind + 1;
+    a.events[slot].assign(EVENT_SIZE, EVENT_EMPTY_FILL);
+    return zan::IOC_STATUS_GOOD;
 }
 
 void read_event_log(const adapter& a, std::size_t offset, std::span<std::uint8_t> out)

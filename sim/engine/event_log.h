@@ -45,6 +45,12 @@ void append_event(adapter& a, event_entry entry);
 // The slot the monitoring service reads next: the oldest unread entry.
 std::uint32_t event_read_position(const adapter& a);
 
+// GET_EVENT_LOG: the entry at the byte offset in record bytes 4-7 (a slot
+// times EVENT_SIZE) into record bytes 12 on. An entry handed out is collected:
+// its slot reads empty from then on and, if it was unread, the read position
+// moves past it.
+std::uint16_t get_event_log(adapter& a, std::span<std::uint8_t> record);
+
 // Copies `out.size()` bytes of the log's raw image from byte `offset`.
 void read_event_log(const adapter& a, std::size_t offset, std::span<std::uint8_t> out);
 

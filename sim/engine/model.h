@@ -156,6 +156,9 @@ struct adapter {
     // time in milliseconds up to which the state was brought (0: not yet).
     std::uint32_t task_seconds = 100;
     std::uint64_t clock_ms = 0;
+    // What the monitoring service last said (SET_SERVICE_STATE): 0 nothing,
+    // 0x10 started, 0x11 stops.
+    std::uint32_t service_state = 0;
     std::uint32_t prevent_limit = 10;  // GListInfo thresholds
     std::uint32_t prevent_limit_one_month = 3;
     std::uint32_t prevent_limit_half_year = 6;

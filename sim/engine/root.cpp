@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "clock.h"
+
 namespace sim {
 
 std::string root_dir()
@@ -11,6 +13,14 @@ std::string root_dir()
         return std::string(home) + "/.zan-root";
     }
     return "/tmp/zan-root";
+}
+
+bool stopped_clock(const std::string& root, std::uint64_t& now_ms)
+{
+    clock_reading clock;
+    if (!read_clock(root, clock).empty() || !clock.simulated) return false;
+    now_ms = clock.now_ms;
+    return true;
 }
 
 } // namespace sim

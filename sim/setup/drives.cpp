@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "change.h"
+#include "event_log.h"
 #include "model_text.h"
 #include "operations.h"
 #include "sim/control.h"
@@ -26,12 +27,13 @@ std::string not_present(std::uint32_t hdd)
 
 } // namespace
 
-std::string fail_drive(int port, std::uint32_t hdd)
+std::string fail_drive(int port, std::uint32_t hdd, std::uint32_t alarm_state)
 {
     if (std::string e = check_slot(hdd); !e.empty()) return e;
-    return change_adapter(port, [hdd](adapter& a) {
+    if (alarm_state < DRIVE_ALARM_FIRST || alarm_state > DRIVE_ALARM_LAST) return "a failed drive's state is 0x20 to 0x2F";
+    return change_adapter(port, [hdd, alarm_state](adapter& a) {
         if (!a.drives[hdd].present) return not_present(hdd);
-        set_drive_state(a, hdd, DRIVE_FAILED);
+        set_drive_state(a, hdd, alarm_state);
         return std::string();
     });
 }
@@ -97,6 +99,21 @@ std::string remove_volume(char letter)
             for (logical_drive& ld : a.logicals) std::erase(ld.volumes, letter);
             return std::string();
         });
+    });
+}
+
+} // namespace sim
+
+namespace sim {
+
+std::string add_event(int port, const std::vector<std::uint8_t>& entry)
+{
+    if (entry.size() != EVENT_SIZE) return "an event-log entry is " + std::to_string(EVENT_SIZE) + " bytes";
+    return change_adapter(port, [&entry](adapter& a) {
+        event_entry e;
+        std::copy(entry.begin(), entry.end(), e.begin());
+        append_event(a, e);
+        return std::string();
     });
 }
 

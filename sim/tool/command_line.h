@@ -27,4 +27,10 @@ int cmd_badspot(const args& a);
 int cmd_image(const args& a);
 int cmd_restart(const args& a);
 
+// The machine's Event Log (eventlog_command.cpp).
+int cmd_eventlog(const args& a);
+
+// The service controller stand-in (service_command.cpp).
+int cmd_service(const args& a);
+
 #endif

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -35,7 +36,8 @@ constexpr char USAGE[] =
     "  fault at PORT N busy COUNT     ... begins COUNT busy answers\n"
     "  fault at PORT N silent         ... gets no answer; the others are answered as usual\n"
     "  fault clear PORT               drop every pending fault\n"
-    "  fail PORT DRIVE                break a drive (it goes to an alarm state)\n"
+    "  fail PORT DRIVE [STATE]        break a drive (it goes to alarm state STATE, hex\n"
+    "                                 0x20-0x2F, 0x20 without one)\n"
     "  pull PORT DRIVE                take a drive out of its slot\n"
     "  insert PORT DRIVE [KEY=VALUE]  put a drive into an empty slot; keys as in a\n"
     "                                 scenario's [drive N] section (vendor, size_mb, ...)\n"
@@ -54,9 +56,21 @@ constexpr char USAGE[] =
     "  image write FILE --revision XXXX [--length N] [--date YYYY/MM/DD]\n"
     "        [--author TEXT] [--broken magic|length|checksum]\n"
     "                                 write a firmware image file\n"
+    "  event PORT CLASS CODE [OFFSET:HEX]...\n"
+    "                                 write an event-log entry: zeros, the class and code\n"
+    "                                 (hex), and the given bytes from each offset on\n"
     "  restart PORT                   restart the adapter (downloaded firmware starts)\n"
     "  requests PORT                  print the number of requests answered\n"
     "  hold PORT SECONDS              keep the adapter occupied for a while\n"
+    "  eventlog [--data]              list the Event Log, oldest first (--data: with raw data)\n"
+    "  eventlog clear                 empty the Event Log\n"
+    "  service start NAME PROGRAM [ARGUMENTS]\n"
+    "                                 run PROGRAM in the background as the service NAME\n"
+    "  service stop|shutdown|interrogate NAME\n"
+    "                                 send a control to the service's handler\n"
+    "  service status|history NAME    its last status report, or all of them\n"
+    "  service wait NAME STATE        wait until it reports STATE (RUNNING, STOPPED, ...)\n"
+    "  service idle NAME              wait until it sits in a wait on the stopped clock\n"
     "  sync                           make the root's last changes survive a machine crash\n"
     "  help                           show this text\n";
 
@@ -183,7 +197,7 @@ bool read_letter(const std::string& text, char& letter)
 }
 
 // fail, pull and insert: PORT DRIVE, then insert's settings.
-int drive_command(const args& a, const char* name, std::string (*run)(int, std::uint32_t))
+int drive_command(const args& a, const char* name, const std::function<std::string(int, std::uint32_t)>& run)
 {
     int port = 0;
     std::uint32_t hdd = 0;
@@ -196,7 +210,12 @@ int drive_command(const args& a, const char* name, std::string (*run)(int, std::
 
 int cmd_fail(const args& a)
 {
-    return drive_command(a, "fail", sim::fail_drive);
+    std::uint16_t state = 0x20;
+    if (a.size() == 3 && (!read_status(a[2], state) || state < 0x20 || state > 0x2F)) {
+        return misuse("a failed drive's state is 0x20 to 0x2F");
+    }
+    return drive_command(args(a.begin(), a.begin() + 2), "fail",
+                         [state](int port, std::uint32_t hdd) { return sim::fail_drive(port, hdd, state); });
 }
 
 int cmd_pull(const args& a)
@@ -232,6 +251,40 @@ int cmd_volume(const args& a)
     } else {
         return misuse("volume add PORT LOGICAL LETTER | volume remove LETTER");
     }
+    return error.empty() ? 0 : fail(error);
+}
+
+// event PORT CLASS CODE [OFFSET:HEX]...: an entry of zeros with its class and
+// code, and the given bytes from each offset on.
+int cmd_event(const args& a)
+{
+    constexpr std::size_t ENTRY_SIZE = 512;
+    int port = 0;
+    std::uint16_t event_class = 0;
+    std::uint16_t code = 0;
+    if (!read_port(a[0], port) || !read_status(a[1], event_class) || !read_status(a[2], code)) {
+        return misuse("event needs a port number, a class and a code (hex)");
+    }
+    std::vector<std::uint8_t> entry(ENTRY_SIZE, 0);
+    entry[0x14] = static_cast<std::uint8_t>(event_class);
+    entry[0x15] = static_cast<std::uint8_t>(event_class >> 8);
+    entry[0x16] = static_cast<std::uint8_t>(code);
+    entry[0x17] = static_cast<std::uint8_t>(code >> 8);
+    for (std::size_t i = 3; i < a.size(); ++i) {
+        const std::size_t colon = a[i].find(':');
+        std::uint16_t offset = 0;
+        const std::string hex = colon == std::string::npos ? std::string() : a[i].substr(colon + 1);
+        if (colon == std::string::npos || !read_status(a[i].substr(0, colon), offset) || hex.empty() ||
+            hex.size() % 2 != 0 || offset + hex.size() / 2 > ENTRY_SIZE) {
+            return misuse("event bytes are OFFSET:HEX within the 512-byte entry, like 0x5c:20");
+        }
+        for (std::size_t b = 0; b < hex.size(); b += 2) {
+            std::uint16_t byte = 0;
+            if (!read_status(hex.substr(b, 2), byte)) return misuse("event bytes are hex pairs");
+            entry[offset + b / 2] = static_cast<std::uint8_t>(byte);
+        }
+    }
+    const std::string error = sim::add_event(port, entry);
     return error.empty() ? 0 : fail(error);
 }
 
@@ -292,10 +345,13 @@ struct command {
 constexpr command COMMANDS[] = {
     {"create", 0, 1, cmd_create},   {"show", 0, 0, cmd_show}, {"fault", 2, 5, cmd_fault},
     {"requests", 1, 1, cmd_requests}, {"hold", 2, 2, cmd_hold}, {"help", 0, 0, cmd_help}, {"sync", 0, 0, cmd_sync},
-    {"fail", 2, 2, cmd_fail},         {"pull", 2, 2, cmd_pull}, {"insert", 2, 2 + 12, cmd_insert},
+    {"fail", 2, 3, cmd_fail},         {"pull", 2, 2, cmd_pull}, {"insert", 2, 2 + 12, cmd_insert},
     {"volume", 2, 4, cmd_volume},     {"clock", 0, 2, cmd_clock},
     {"inconsistencies", 3, 3, cmd_inconsistencies}, {"restore", 4, 4 + 12, cmd_restore},
     {"badspot", 3, 3 + 16, cmd_badspot}, {"restart", 1, 1, cmd_restart}, {"image", 4, 13, cmd_image},
+    {"eventlog", 0, 1, cmd_eventlog},
+    {"event", 3, 3 + 32, cmd_event},
+    {"service", 2, 32, cmd_service},
 };
 
 } // namespace

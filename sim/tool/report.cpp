@@ -147,6 +147,9 @@ std::string adapter_report(const adapter& a)
                            a.pci_bus, a.pci_device);
     out += line("  Requests answered: %llu", static_cast<unsigned long long>(a.requests));
     out += line("  Pending faults: %s", faults_text(a.faults).c_str());
+    if (a.service_state != 0) {
+        out += line("  Monitoring service: %s", a.service_state == 0x10 ? "started" : "stops");
+    }
     out += flash_line(a);
     out += drive_rows(a);
     const std::string logicals = layout_rows(a, a.logicals, false);

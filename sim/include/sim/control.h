@@ -36,7 +36,8 @@ const std::string& demo_scenario();
 // slot. `settings` are "key=value" words with the keys of a scenario's
 // [drive N] section; a drive put into a member's slot starts failed unless
 // they give its state.
-[[nodiscard]] std::string fail_drive(int port, std::uint32_t hdd);
+// A drive that breaks goes to `alarm_state` (0x20-0x2F).
+[[nodiscard]] std::string fail_drive(int port, std::uint32_t hdd, std::uint32_t alarm_state = 0x20);
 [[nodiscard]] std::string pull_drive(int port, std::uint32_t hdd);
 [[nodiscard]] std::string insert_drive(int port, std::uint32_t hdd, const std::vector<std::string>& settings);
 
@@ -67,6 +68,10 @@ const std::string& demo_scenario();
 // the list emptied.
 [[nodiscard]] std::string add_bad_spots(int port, std::uint32_t hdd, const std::vector<std::uint32_t>& lbas);
 [[nodiscard]] std::string clear_bad_spots(int port, std::uint32_t hdd);
+
+// Writes `entry` (EVENT_SIZE bytes, the firmware's ControllerEvent layout)
+// into the adapter's event-log ring as the firmware writes its own entries.
+[[nodiscard]] std::string add_event(int port, const std::vector<std::uint8_t>& entry);
 
 // Restarts the adapter: a downloaded firmware starts running.
 [[nodiscard]] std::string restart(int port);
