@@ -16,6 +16,7 @@
 #include "report.h"
 #include "sim/control.h"
 #include "sim/root.h"
+#include "serve.h"
 #include "store.h"
 #include "tasks.h"
 
@@ -58,6 +59,9 @@ constexpr char USAGE[] =
     "  requests PORT                  print the number of requests answered\n"
     "  hold PORT SECONDS              keep the adapter occupied for a while\n"
     "  sync                           make the root's last changes survive a machine crash\n"
+    "  serve [PORT]                   serve the Windows programs' device requests on\n"
+    "                                 127.0.0.1 (PORT, or one it picks and prints)\n"
+    "  serve stop PORT                stop the server on PORT\n"
     "  help                           show this text\n";
 
 int cmd_create(const args& a)
@@ -296,6 +300,7 @@ constexpr command COMMANDS[] = {
     {"volume", 2, 4, cmd_volume},     {"clock", 0, 2, cmd_clock},
     {"inconsistencies", 3, 3, cmd_inconsistencies}, {"restore", 4, 4 + 12, cmd_restore},
     {"badspot", 3, 3 + 16, cmd_badspot}, {"restart", 1, 1, cmd_restart}, {"image", 4, 13, cmd_image},
+    {"serve", 0, 2, cmd_serve},
 };
 
 } // namespace
