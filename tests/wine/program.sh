@@ -3,7 +3,7 @@
 # suites run a hosted one (tools/e2e.sh --windows makes one wrapper per
 # program that calls this): the simulated root's registry is loaded into the
 # Wine prefix first when the root or its registry changed, and the CR LF line
-# ends of Windows text output become LF. A terminal gets the program directly.
+# ends of Windows text output become LF (a CR of its own stays). A terminal gets the program directly.
 #
 # Usage: program.sh NAME [ARGUMENTS...], with ZAN_WINDOWS_BIN, ZAN_WINE_WORK,
 # WINE, WINEPREFIX and ZAN_LINK_PORT set by the runner.
@@ -33,8 +33,8 @@ if [[ -t 1 ]]; then
     exec "$WINE" "$ZAN_WINDOWS_BIN/$name.exe" "$@"
 fi
 errors=$(mktemp "$ZAN_WINE_WORK/stderr.XXXXXX")
-"$WINE" "$ZAN_WINDOWS_BIN/$name.exe" "$@" 2>"$errors" | sed -u 's/\r$//'
+"$WINE" "$ZAN_WINDOWS_BIN/$name.exe" "$@" 2>"$errors" | perl -pe 'BEGIN { $| = 1 } s/\r\n\z/\n/'
 status=$?
-sed 's/\r$//' "$errors" >&2
+perl -pe 's/\r\n\z/\n/' "$errors" >&2
 rm -f "$errors"
 exit $status
