@@ -57,4 +57,5 @@ if [[ $arch == x86_64 ]]; then
   env "${wine_env[@]}" ZAN_WIN_ARCH=$arch ZAN_WINE_REQUIRED=1 bash "$top/tests/wine/smoke.sh" "$link_build/bin"
 fi
 step "windows end-to-end suites under wine ($arch build, through the simulator link)"
-env "${wine_env[@]}" ZAN_BUILD="$top/build" bash "$top/tools/e2e.sh" --windows "$link_build/bin"
+env "${wine_env[@]}" ZAN_BUILD="$top/build" bash "$top/tools/e2e.sh" --windows "$link_build/bin" \
+  "$top"/tests/e2e/*.bats "$top/tests/wine/link.bats"
