@@ -58,4 +58,4 @@ if [[ $arch == x86_64 ]]; then
 fi
 step "windows end-to-end suites under wine ($arch build, through the simulator link)"
 env "${wine_env[@]}" ZAN_BUILD="$top/build" bash "$top/tools/e2e.sh" --windows "$link_build/bin" \
-  "$top"/tests/e2e/*.bats "$top/tests/wine/link.bats"
+  "$top"/tests/e2e/*.bats "$top/tests/wine/link.bats" "$top/tests/wine/setup.bats"
