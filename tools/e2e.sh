@@ -41,10 +41,6 @@ cleanup() {
 trap cleanup EXIT
 
 echo "Windows programs: $windows_bin ($(file -b "$windows_bin/zancli.exe" | cut -d, -f1))"
-# A persistent server: every program then starts in a fraction of a second.
-mkdir -p "$WINEPREFIX"
-"$wineserver" -p
-timeout 300 "$WINE" wineboot -i >"$work/boot.log" 2>&1 || { cat "$work/boot.log" >&2; exit 1; }
 
 "$hosted_bin/zansim" serve >"$work/serve.out" 2>&1 &
 for _ in $(seq 100); do
@@ -54,6 +50,14 @@ for _ in $(seq 100); do
 done
 [[ -n $port ]] || { echo "zansim serve did not start: $(cat "$work/serve.out")" >&2; exit 1; }
 export ZAN_LINK_PORT=$port
+
+# A persistent server: every program then starts in a fraction of a second.
+# The prefix's services (an installed zanservice) keep the environment of its
+# start: the link's port and a root of their own.
+mkdir -p "$WINEPREFIX"
+"$wineserver" -p
+ZAN_ROOT=$work/service-root timeout 300 "$WINE" wineboot -i >"$work/boot.log" 2>&1 ||
+    { cat "$work/boot.log" >&2; exit 1; }
 
 # ZAN_BIN for the suites: the simulator's tool from the hosted build, every
 # Windows program behind a wrapper.

@@ -70,3 +70,24 @@ reg_key_exists() {
     [ "$status" -eq 0 ]
     [ "$output" = "Zan Utility Uninstall failed." ]
 }
+
+@test "the installed service runs against the simulated machine until it is removed" {
+    [ -f "$ZAN_WINDOWS_BIN/zanservice.exe" ] || skip "this tree has no zanservice"
+    # The prefix's services work on the root the runner gave them.
+    export ZAN_ROOT=$ZAN_WINE_WORK/service-root
+    "$ZAN_BIN/zansim" create >/dev/null
+    cp "$ZAN_WINDOWS_BIN/zanraid.msi" .
+    run "$ZAN_BIN/zansetup" -install
+    [ "$output" = "Zan Utility Install success." ]
+    state() { "$WINE" sc query zanservice | tr -d '\r' | sed -n 's/^ *STATE *: *\([0-9]*\).*/\1/p'; }
+    for _ in $(seq 100); do [ "$(state)" = 4 ] && break; sleep 0.1; done
+    [ "$(state)" = 4 ]
+    # It walks the adapters and reports to the Event Log without failing.
+    sleep 3
+    [ "$(state)" = 4 ]
+    [ "$("$ZAN_BIN/zansim" requests 2)" -gt 0 ]
+
+    run "$ZAN_BIN/zansetup" -uninstall
+    [ "$output" = "Zan Utility Uninstall success." ]
+    ! "$WINE" sc query zanservice >/dev/null 2>&1
+}
