@@ -37,25 +37,5 @@ step "windows checks (32-bit): smoke tests, no trace of the simulator link"
 ZAN_WIN_ARCH=i686 bash "$top/tests/wine/smoke.sh" "$top/build-win/bin"
 bash "$top/tests/wine/product_check.sh" "$top/build-win/bin"
 
-# The Windows end-to-end run needs a test build with the simulator link:
-# 32-bit where this machine executes 32-bit code, else the same sources for
-# 64-bit Windows under wine64.
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  arch=i686 link_build=$top/build-win-link wine_env=()
-  why="this machine runs 32-bit code"
-else
-  arch=x86_64 link_build=$top/build-win64
-  wine_env=(WINE=/usr/lib/wine/wine64 WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver)
-  why="this machine cannot execute 32-bit code"
-fi
-step "windows test build with the simulator link: $arch ($why)"
-cmake -S "$top" -B "$link_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZAN_WERROR=ON -DZAN_SIM_LINK=ON "${launcher[@]}" \
-  -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-$arch-w64-mingw32.cmake" >/dev/null
-cmake --build "$link_build" -j "$jobs"
-if [[ $arch == x86_64 ]]; then
-  step "windows smoke tests under wine ($arch)"
-  env "${wine_env[@]}" ZAN_WIN_ARCH=$arch ZAN_WINE_REQUIRED=1 bash "$top/tests/wine/smoke.sh" "$link_build/bin"
-fi
-step "windows end-to-end suites under wine ($arch build, through the simulator link)"
-env "${wine_env[@]}" ZAN_BUILD="$top/build" bash "$top/tools/e2e.sh" --windows "$link_build/bin" \
-  "$top"/tests/e2e/*.bats "$top/tests/wine/link.bats" "$top/tests/wine/setup.bats"
+step "windows end-to-end suites under wine, through the simulator link"
+bash "$top/tools/wine-e2e.sh"
