@@ -3,7 +3,8 @@
 # suites run a hosted one (tools/e2e.sh --windows makes one wrapper per
 # program that calls this): the simulated root's registry is loaded into the
 # Wine prefix first when the root or its registry changed, and the CR LF line
-# ends of Windows text output become LF (a CR of its own stays). A terminal gets the program directly.
+# ends of Windows text output become LF (a CR of its own stays). A terminal
+# gets the program directly.
 #
 # Usage: program.sh NAME [ARGUMENTS...], with ZAN_WINDOWS_BIN, ZAN_WINE_WORK,
 # WINE, WINEPREFIX and ZAN_LINK_PORT set by the runner.
