@@ -35,17 +35,6 @@ void* operator new(std::size_t size)
     throw std::bad_alloc();
 }
 
-// The non-throwing form shares the switch; without it the libraries' nothrow
-// allocations would come from another allocator than the delete below.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
-    try {
-        return operator new(size);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-
 // The compiler cannot tell that these pair with the malloc of operator new.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
