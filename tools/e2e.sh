@@ -40,7 +40,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-echo "Windows programs: $windows_bin ($(file -b "$windows_bin/zancli.exe" | cut -d, -f1))"
+echo "Windows programs: $windows_bin"
 
 "$hosted_bin/zansim" serve >"$work/serve.out" 2>&1 &
 for _ in $(seq 100); do
