@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the hosted build, the hosted build again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, the 32-bit Windows build
-# (the product) with its checks, and the same sources built for 64-bit Windows
-# with the smoke tests under Wine. The 32-bit programs run under Wine too where
-# the host can execute 32-bit code; otherwise the 64-bit build stands in.
+# (the product) with its checks, and a Windows test build with the simulator
+# link that runs the end-to-end suites under Wine: 32-bit where the host can
+# execute 32-bit code, otherwise the same sources built for 64-bit Windows,
+# which also run the smoke tests the 32-bit build cannot run here.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -28,17 +29,13 @@ step "sanitizer tests"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir "$top/build-sanitize" -j "$jobs" --output-on-failure
 
-step "windows build (32-bit)"
+step "windows build (32-bit, the product)"
 cmake -S "$top" -B "$top/build-win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZAN_WERROR=ON "${launcher[@]}" \
   -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-i686-w64-mingw32.cmake" >/dev/null
 cmake --build "$top/build-win" -j "$jobs"
-step "windows checks (32-bit)"
+step "windows checks (32-bit): smoke tests, no trace of the simulator link"
 ZAN_WIN_ARCH=i686 bash "$top/tests/wine/smoke.sh" "$top/build-win/bin"
+bash "$top/tests/wine/product_check.sh" "$top/build-win/bin"
 
-step "windows build (64-bit)"
-cmake -S "$top" -B "$top/build-win64" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZAN_WERROR=ON "${launcher[@]}" \
-  -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-x86_64-w64-mingw32.cmake" >/dev/null
-cmake --build "$top/build-win64" -j "$jobs"
-step "windows smoke tests under wine (64-bit)"
-ZAN_WIN_ARCH=x86_64 ZAN_WINE_REQUIRED=1 WINE=/usr/lib/wine/wine64 WINELOADER=/usr/lib/wine/wine64 \
-  bash "$top/tests/wine/smoke.sh" "$top/build-win64/bin"
+step "windows end-to-end suites under wine, through the simulator link"
+bash "$top/tools/wine-e2e.sh"

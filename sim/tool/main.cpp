@@ -17,6 +17,7 @@
 #include "report.h"
 #include "sim/control.h"
 #include "sim/root.h"
+#include "serve.h"
 #include "store.h"
 #include "tasks.h"
 
@@ -72,6 +73,9 @@ constexpr char USAGE[] =
     "  service wait NAME STATE        wait until it reports STATE (RUNNING, STOPPED, ...)\n"
     "  service idle NAME              wait until it sits in a wait on the stopped clock\n"
     "  sync                           make the root's last changes survive a machine crash\n"
+    "  serve [PORT]                   serve the Windows programs' device requests on\n"
+    "                                 127.0.0.1 (PORT, or one it picks and prints)\n"
+    "  serve stop PORT                stop the server on PORT\n"
     "  help                           show this text\n";
 
 int cmd_create(const args& a)
@@ -352,6 +356,7 @@ constexpr command COMMANDS[] = {
     {"eventlog", 0, 1, cmd_eventlog},
     {"event", 3, 3 + 32, cmd_event},
     {"service", 2, 32, cmd_service},
+    {"serve", 0, 2, cmd_serve},
 };
 
 } // namespace
