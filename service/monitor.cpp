@@ -5,6 +5,7 @@
 
 #include "detail_code.h"
 #include "driver_request.h"
+#include "dump.h"
 #include "event_walk.h"
 #include "plat/error.h"
 #include "reporter.h"
@@ -81,9 +82,10 @@ void walk(monitor_state& m, std::uint8_t index)
             std::memcpy(entry.data(), record.data() + 12, entry.size());
             return true;
         },
-        [&m, index](controller_event entry) {
+        [&m, &a, index](controller_event entry) {
             for (const event_report& r : decode_event(entry, index, m.counters)) {
                 report_event(r.id, r.strings, r.data, index);
+                if (r.requests_panic_dump) a.dump_requested = true;
             }
         }};
     static_cast<void>(walk_event_log(a.resume, event_index, io));
@@ -157,7 +159,9 @@ void start_monitoring(monitor_state& m)
         set_clock_or_report(a, index);
         std::array<std::uint8_t, 276> dump_info{};
         dump_info[0] = controller_number(a);
-        if (!request(a, IOCTL_KRAID_GET_DUMP_INFO, dump_info)) {
+        if (request(a, IOCTL_KRAID_GET_DUMP_INFO, dump_info)) {
+            save_stored_dump({a.port, controller_number(a), index}, dump_info);
+        } else {
             report_event(0xE0001292, {detail_code(REASON_DUMP_INFO, index, 0xFF, 0xFF, 0xFF)});
         }
     }
@@ -185,6 +189,10 @@ void poll_cycle(monitor_state& m)
         }
         walk(m, index);
         if (m.clock_counter > CLOCK_SETTING_CYCLES) set_clock_or_report(a, index);
+        if (a.dump_requested) {
+            a.dump_requested = false;
+            save_panic_dump({a.port, controller_number(a), index});
+        }
     }
     if (m.clock_counter > CLOCK_SETTING_CYCLES) m.clock_counter = 0;
     trace_check(service_trace(), m.found, start_log_tool);

@@ -29,6 +29,7 @@ struct monitored_controller {
     std::int32_t resume = -1;
     std::uint8_t port_number = 0;
     bool present = false;
+    bool dump_requested = false; // a firmware panic was reported: save the panic dump this cycle
 };
 
 struct monitor_state {

@@ -1,15 +1,20 @@
 // Files of the hosted build: a descriptor with an exclusive flock stands for
-// a Windows file opened without sharing.
+// a Windows file opened without sharing. Paths of dump files and folders may
+// be written with backslashes, as on Windows: they separate folders here too.
 #include "plat/file.h"
 
 #include "plat/error.h"
 #include "posix_io.h"
+#include "sim/disk_space.h"
+#include "sim/root.h"
 #include "win_error.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <new>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <vector>
 
 namespace plat {
@@ -52,6 +57,51 @@ bool stat_open(void* handle, struct stat& info)
     return true;
 }
 
+// Longest folder path CreateDirectory takes, terminating zero included
+// (room is left for a file name of 8.3 characters).
+constexpr std::size_t max_folder_path_chars = max_full_path_chars - 12;
+
+// The host's path for a path of the programs: backslashes become slashes.
+// False with last_error() set when it is `limit` characters or longer.
+bool host_path(const char* path, std::size_t limit, std::string& out)
+{
+    if (path == nullptr || *path == '\0') {
+        set_last_error(ERR_PATH_NOT_FOUND);
+        return false;
+    }
+    out = path;
+    if (out.size() >= limit) {
+        set_last_error(hosted::ERR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    std::replace(out.begin(), out.end(), '\\', '/');
+    return true;
+}
+
+// The free space the host's file system gives for the folder `path` or, when
+// it does not exist yet, for its nearest existing parent.
+bool host_free_bytes(std::string path, std::uint64_t& bytes)
+{
+    for (;;) {
+        struct statvfs info {};
+        if (::statvfs(path.c_str(), &info) == 0) {
+            bytes = std::uint64_t{info.f_bavail} * info.f_frsize;
+            return true;
+        }
+        if (errno != ENOENT && errno != ENOTDIR) {
+            hosted::set_last_error_from_errno();
+            return false;
+        }
+        while (path.size() > 1 && path.back() == '/') path.pop_back();
+        const std::size_t cut = path.rfind('/');
+        if (cut == std::string::npos || path == "/") {
+            set_last_error(ERR_PATH_NOT_FOUND);
+            return false;
+        }
+        path.erase(cut == 0 ? 1 : cut);
+    }
+}
+
 } // namespace
 
 file::~file()
@@ -73,6 +123,30 @@ bool file::open_append_exclusive(const char* path)
         return false;
     }
     return adopt_exclusive(std::move(fd), handle_);
+}
+
+bool file::create_replace_exclusive(const char* path)
+{
+    close();
+    std::string host;
+    if (!host_path(path, max_full_path_chars, host)) return false;
+    // Emptied only once it is ours: a file another opener holds stays whole.
+    hosted::unique_fd fd(::open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    if (!fd.valid()) {
+        if (errno == EISDIR) {
+            set_last_error(ERR_ACCESS_DENIED); // Windows refuses to open a folder as a file
+        } else {
+            set_last_error(errno == ENOENT ? ERR_PATH_NOT_FOUND : hosted::error_from_errno(errno));
+        }
+        return false;
+    }
+    if (!adopt_exclusive(std::move(fd), handle_)) return false;
+    if (::ftruncate(descriptor(handle_), 0) != 0) {
+        hosted::set_last_error_from_errno();
+        close();
+        return false;
+    }
+    return true;
 }
 
 bool file::write(const void* data, std::size_t size)
@@ -173,6 +247,21 @@ void file::close()
     handle_ = nullptr;
 }
 
+bool file::close_checked()
+{
+    if (handle_ == nullptr) {
+        set_last_error(ERR_INVALID_HANDLE);
+        return false;
+    }
+    const int error = static_cast<hosted::unique_fd*>(handle_)->close_checked();
+    close();
+    if (error != 0) {
+        set_last_error(hosted::error_from_errno(error));
+        return false;
+    }
+    return true;
+}
+
 bool full_path_name(const char* name, std::string& path)
 {
     if (name == nullptr || *name == '\0') {
@@ -214,6 +303,49 @@ bool full_path_name(const char* name, std::string& path)
         return false;
     }
     path = result;
+    return true;
+}
+
+path_kind find_path(const char* path)
+{
+    std::string host;
+    struct stat info {};
+    if (!host_path(path, max_full_path_chars, host) || ::stat(host.c_str(), &info) != 0) return path_kind::missing;
+    return S_ISDIR(info.st_mode) ? path_kind::folder : path_kind::file;
+}
+
+bool create_folder(const char* path)
+{
+    std::string host;
+    if (!host_path(path, max_folder_path_chars, host)) return false;
+    if (::mkdir(host.c_str(), 0755) != 0) {
+        set_last_error(errno == EEXIST   ? ERR_ALREADY_EXISTS
+                       : errno == ENOENT ? ERR_PATH_NOT_FOUND
+                                         : hosted::error_from_errno(errno));
+        return false;
+    }
+    return true;
+}
+
+// Clusters of 4096 bytes; the cap of the simulated machine, if any, lowers
+// what the host has.
+bool volume_free_space(const char* folder, disk_space& space)
+{
+    constexpr std::uint32_t sector = 512;
+    constexpr std::uint32_t sectors_per_cluster = 8;
+    std::string host;
+    if (!host_path(folder, max_full_path_chars, host)) return false;
+    if (folder[0] != '/') { // a leading backslash names no volume either
+        set_last_error(hosted::ERR_BAD_PATHNAME);
+        return false;
+    }
+    std::uint64_t bytes = 0;
+    if (!host_free_bytes(host, bytes)) return false;
+    if (const auto cap = sim::free_space_cap(sim::root_dir()); cap) bytes = std::min(bytes, *cap);
+    space.sectors_per_cluster = sectors_per_cluster;
+    space.bytes_per_sector = sector;
+    space.free_clusters =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(bytes / (sector * sectors_per_cluster), UINT32_MAX));
     return true;
 }
 

@@ -1,4 +1,5 @@
-// Files: append-only logs, opened exclusively, and files read whole.
+// Files: append-only logs, opened exclusively, files read whole, dump files,
+// folders and free space.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -16,6 +17,17 @@ bool file::open_append_exclusive(const char* path)
     close();
     // Append access without write access: every write goes to the end.
     HANDLE handle = CreateFileA(path, FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    handle_ = handle;
+    return true;
+}
+
+bool file::create_replace_exclusive(const char* path)
+{
+    close();
+    HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
     handle_ = handle;
@@ -101,6 +113,17 @@ void file::close()
     }
 }
 
+bool file::close_checked()
+{
+    if (handle_ == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
+    const BOOL closed = CloseHandle(handle_);
+    handle_ = nullptr;
+    return closed != FALSE;
+}
+
 bool full_path_name(const char* name, std::string& path)
 {
     char buffer[max_full_path_chars];
@@ -112,6 +135,44 @@ bool full_path_name(const char* name, std::string& path)
         return false;
     }
     path.assign(buffer, length);
+    return true;
+}
+
+path_kind find_path(const char* path)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return path_kind::missing;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? path_kind::folder : path_kind::file;
+}
+
+bool create_folder(const char* path)
+{
+    return CreateDirectoryA(path, nullptr) != FALSE;
+}
+
+bool volume_free_space(const char* folder, disk_space& space)
+{
+    // Absolute: a drive root ("D:\\") or a UNC path ("\\\\server\\share\\").
+    const bool drive = ((folder[0] >= 'A' && folder[0] <= 'Z') || (folder[0] >= 'a' && folder[0] <= 'z')) &&
+                       folder[1] == ':' && (folder[2] == '\\' || folder[2] == '/');
+    const bool unc = folder[0] == '\\' && folder[1] == '\\';
+    if (!drive && !unc) {
+        SetLastError(ERROR_BAD_PATHNAME);
+        return false;
+    }
+    char root[MAX_PATH];
+    if (GetVolumePathNameA(folder, root, sizeof root) == FALSE)
+        return false;
+    DWORD sectors_per_cluster = 0;
+    DWORD bytes_per_sector = 0;
+    DWORD free_clusters = 0;
+    DWORD total_clusters = 0;
+    if (GetDiskFreeSpaceA(root, &sectors_per_cluster, &bytes_per_sector, &free_clusters, &total_clusters) == FALSE)
+        return false;
+    space.sectors_per_cluster = sectors_per_cluster;
+    space.bytes_per_sector = bytes_per_sector;
+    space.free_clusters = free_clusters;
     return true;
 }
 

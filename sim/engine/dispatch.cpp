@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "adapter_memory.h"
 #include "answers.h"
 #include "event_log.h"
 #include "records.h"
@@ -53,14 +54,6 @@ std::uint16_t get_hdd_info(adapter& a, std::span<std::uint8_t> record)
     return zan::IOC_STATUS_GOOD;
 }
 
-// No stored dump: size 0, status 0.
-std::uint16_t get_dump_info(adapter& a, std::span<std::uint8_t> record)
-{
-    if (!addressed_here(a, record)) return zan::IOC_STATUS_INVALID_PARAM;
-    std::fill(record.begin() + 1, record.end(), 0);
-    return zan::IOC_STATUS_GOOD;
-}
-
 // The monitoring service says that it started (0x10) or stops (0x11).
 std::uint16_t set_service_state(adapter& a, std::span<std::uint8_t> record)
 {
@@ -86,6 +79,7 @@ constexpr modelled_code MODELLED_CODES[] = {
     {zan::IOCTL_KRAID_CONFIG_HDD_STATUS, config_hdd_status},
     {zan::IOCTL_KRAID_GET_EVENT_LOG, get_event_log},
     {zan::IOCTL_KRAID_GET_DUMP_INFO, get_dump_info},
+    {zan::IOCTL_KRAID_GET_DUMP_DATA, get_dump_data},
     {zan::IOCTL_KRAID_SET_SERVICE_STATE, set_service_state},
     {zan::IOCTL_KRAID_GET_GLIST_INFO, get_glist_info},
     {zan::IOCTL_KRAID_SET_GLIST_INFO, set_glist_info},

@@ -254,6 +254,8 @@ constexpr field<adapter> ADAPTER_FIELDS[] = {
     {.key = "task_seconds", .kind = K::number, .number = &adapter::task_seconds, .limit = 86400},
     {.key = "clock", .kind = K::custom, .parse = parse_clock, .format = format_clock},
     {.key = "service_state", .kind = K::hex, .number = &adapter::service_state, .limit = 0xFF},
+    {.key = "dump_size", .kind = K::number, .number = &adapter::dump_size, .limit = UINT32_MAX},
+    {.key = "dump_status", .kind = K::hex, .number = &adapter::dump_status, .limit = 0xFF},
     {.key = "prevent_limit", .kind = K::number, .number = &adapter::prevent_limit, .limit = 0xFFFF},
     {.key = "prevent_limit_one_month", .kind = K::number, .number = &adapter::prevent_limit_one_month,
      .limit = 0xFFFF},

@@ -159,6 +159,10 @@ struct adapter {
     // What the monitoring service last said (SET_SERVICE_STATE): 0 nothing,
     // 0x10 started, 0x11 stops.
     std::uint32_t service_state = 0;
+    // A stored dump the firmware keeps for the monitoring service: its size
+    // in bytes and its status (0 none, 1 ready, 2 collected, others invalid).
+    std::uint32_t dump_size = 0;
+    std::uint32_t dump_status = 0;
     std::uint32_t prevent_limit = 10;  // GListInfo thresholds
     std::uint32_t prevent_limit_one_month = 3;
     std::uint32_t prevent_limit_half_year = 6;

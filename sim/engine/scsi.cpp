@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "adapter_memory.h"
 #include "answers.h"
 #include "diagnostics.h"
 #include "dispatch.h"
@@ -93,6 +94,7 @@ constexpr readable_buffer READABLE_BUFFERS[] = {
     {0x01, 0xA6, std::size_t{EVENT_SLOTS} * EVENT_SIZE, read_event_log},
     {0x02, 0x08, zan::NVRAM_SIZE, read_nvram},
     {0x01, 0xE0, std::size_t{DRIVE_SLOTS} * BAD_SPOT_BLOCK_SIZE, read_bad_spots},
+    {ADAPTER_MEMORY_MODE, ADAPTER_MEMORY_ID, ADAPTER_MEMORY_SIZE, read_adapter_memory},
 };
 
 std::uint16_t read_buffer(const adapter& a, scsi_request& r)

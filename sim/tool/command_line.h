@@ -27,6 +27,11 @@ int cmd_badspot(const args& a);
 int cmd_image(const args& a);
 int cmd_restart(const args& a);
 
+// Stored dumps, firmware panics and free space (dump_commands.cpp).
+int cmd_dump(const args& a);
+int cmd_panic(const args& a);
+int cmd_freespace(const args& a);
+
 // The machine's Event Log (eventlog_command.cpp).
 int cmd_eventlog(const args& a);
 

@@ -60,6 +60,12 @@ constexpr char USAGE[] =
     "  event PORT CLASS CODE [OFFSET:HEX]...\n"
     "                                 write an event-log entry: zeros, the class and code\n"
     "                                 (hex), and the given bytes from each offset on\n"
+    "  dump PORT SIZE [STATUS]        keep a stored dump of SIZE bytes (status 1, ready,\n"
+    "                                 without one) for the monitoring service\n"
+    "  dump PORT none                 keep no stored dump\n"
+    "  panic PORT CODE                the firmware panics with error CODE (an event-log entry)\n"
+    "  freespace [BYTES|host]         show or cap the free space every volume reports\n"
+    "                                 (host: the host's own)\n"
     "  restart PORT                   restart the adapter (downloaded firmware starts)\n"
     "  requests PORT                  print the number of requests answered\n"
     "  hold PORT SECONDS              keep the adapter occupied for a while\n"
@@ -355,6 +361,7 @@ constexpr command COMMANDS[] = {
     {"badspot", 3, 3 + 16, cmd_badspot}, {"restart", 1, 1, cmd_restart}, {"image", 4, 13, cmd_image},
     {"eventlog", 0, 1, cmd_eventlog},
     {"event", 3, 3 + 32, cmd_event},
+    {"dump", 2, 3, cmd_dump},         {"panic", 2, 2, cmd_panic}, {"freespace", 0, 1, cmd_freespace},
     {"service", 2, 32, cmd_service},
     {"serve", 0, 2, cmd_serve},
 };

@@ -150,6 +150,9 @@ std::string adapter_report(const adapter& a)
     if (a.service_state != 0) {
         out += line("  Monitoring service: %s", a.service_state == 0x10 ? "started" : "stops");
     }
+    if (a.dump_size != 0 || a.dump_status != 0) {
+        out += line("  Stored dump: %u bytes, status %u", a.dump_size, a.dump_status);
+    }
     out += flash_line(a);
     out += drive_rows(a);
     const std::string logicals = layout_rows(a, a.logicals, false);

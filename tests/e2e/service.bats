@@ -183,7 +183,10 @@ SCENARIO
     zeros() { printf ' 00%.0s' $(seq "$1"); }
     [ "${lines[2]}" = "  data:$(zeros 16) ef be ad de$(zeros 8) 20$(zeros 417) ab cd" ]
     [ "${lines[3]}" = "3 Error zanservice 0xE00011D0: Controller [0] Parity Inconsistency occurred on Logical Drive [1]. Address = 0x[12345]." ]
-    [ "${#lines[@]}" -eq 4 ]
+    # The panic asks for a dump; without DumpDir none is written.
+    [ "${lines[4]}" = "4 Warning zanservice 0xA0000041: zanservice failed to access registry keys.Query zanservice : The system cannot find the file specified.." ]
+    [ "${lines[5]}" = "5 Warning zanservice 0xA000010D: Controller [0] Dump file was not created." ]
+    [ "${#lines[@]}" -eq 6 ]
     "$zansim" event 2 zz 1 2>/dev/null && false
     run "$zansim" event 2 20 3 0x1ff:abcd
     [ "$status" -eq 2 ]
