@@ -43,7 +43,7 @@ stop_service() {
 # Bytes whose every 32-bit word (little-endian) holds its own address, from
 # FIRST for COUNT words.
 pattern() {
-    perl -e 'print pack("V*", map { $ARGV[0] + 4 * $_ } 0 .. $ARGV[1] - 1)' "$1" "$2"
+    perl -e 'print pack("V*", map { oct($ARGV[0]) + 4 * $_ } 0 .. $ARGV[1] - 1)' "$1" "$2"
 }
 
 @test "a firmware panic is followed by 1 MiB of adapter memory from 0xF00000 in dump0, the next panic in dump" {

@@ -225,7 +225,8 @@ TEST_F(ServiceDump, DumpStatusDecidesWhatIsSaved)
     }
     info[171] = 7;
     zan::save_stored_dump(adapter, info);
-    EXPECT_EQ(reported(), std::vector<record>{{0xE0000104, {"255", "ffffffff"}, {7}}});
+    const std::vector<record> invalid = {{0xE0000104, {"255", "ffffffff"}, {7}}};
+    EXPECT_EQ(reported(), invalid);
 }
 
 TEST_F(ServiceDump, StoredDumpReadsAreRetriedThenGivenUp)
