@@ -33,11 +33,6 @@ constexpr std::uint32_t DUMP_CREATED = 0x6000010C;
 using piece = std::array<std::uint8_t, DUMP_PIECE_BYTES>;
 using piece_reader = std::function<bool(std::uint32_t offset, piece& out)>;
 
-std::string decimal(std::uint8_t value)
-{
-    return std::to_string(static_cast<unsigned>(value));
-}
-
 // GET_DUMP_DATA: 512 bytes of the stored dump from `offset`.
 bool read_stored_piece(const dump_adapter& a, std::uint32_t offset, piece& out)
 {
@@ -82,7 +77,7 @@ void write_dump(const dump_adapter& a, std::uint64_t required, std::uint64_t pie
 {
     plat::file file;
     if (!open_dump_file(a.index, required, file)) return;
-    const std::string strings[] = {decimal(a.index)};
+    const std::string strings[] = {std::to_string(a.index)};
     piece data{};
     for (std::uint64_t n = 0; n < pieces; ++n) {
         if (!read(static_cast<std::uint32_t>(n * DUMP_PIECE_BYTES), data) || !file.write(data.data(), data.size())) {

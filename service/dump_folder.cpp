@@ -5,6 +5,7 @@
 #include "plat/error.h"
 #include "plat/registry.h"
 #include "reporter.h"
+#include "zanbytes.h"
 
 namespace zan {
 
@@ -16,11 +17,6 @@ constexpr char DUMP_DIR_VALUE[] = "DumpDir";
 bool is_separator(char c)
 {
     return c == '\\' || c == '/';
-}
-
-std::string decimal(std::uint8_t value)
-{
-    return std::to_string(static_cast<unsigned>(value));
 }
 
 // DumpDir with a backslash appended, or the reports of why it can't be had.
@@ -113,14 +109,14 @@ std::vector<std::string> dump_folder_steps(const std::string& dump_dir)
 
 void report_dump_not_created(std::uint8_t adapter, std::span<const std::uint8_t> data)
 {
-    const std::string strings[] = {decimal(adapter)};
+    const std::string strings[] = {std::to_string(adapter)};
     report_event(DUMP_NOT_CREATED, strings, data, adapter);
 }
 
 void report_dump_not_created(std::uint8_t adapter, std::uint32_t os_error)
 {
-    const std::uint8_t code[] = {static_cast<std::uint8_t>(os_error), static_cast<std::uint8_t>(os_error >> 8),
-                                 static_cast<std::uint8_t>(os_error >> 16), static_cast<std::uint8_t>(os_error >> 24)};
+    std::uint8_t code[4];
+    store_le32(code, os_error);
     report_dump_not_created(adapter, code);
 }
 
@@ -131,7 +127,7 @@ bool open_dump_file(std::uint8_t adapter, std::uint64_t required, plat::file& ou
         !create_dump_dir(adapter, folder)) {
         return false;
     }
-    folder += "CONTno" + decimal(adapter) + "\\";
+    folder += "CONTno" + std::to_string(adapter) + "\\";
     if (!make_folder(adapter, folder)) return false;
     const std::string first = folder + "dump0";
     const std::string path = plat::find_path(first.c_str()) == plat::path_kind::missing ? first : folder + "dump";

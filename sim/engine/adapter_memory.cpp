@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "answers.h"
+#include "zanbytes.h"
 #include "zanioctl.h"
 
 namespace sim {
@@ -24,12 +25,6 @@ void address_pattern(std::size_t offset, std::span<std::uint8_t> out)
     }
 }
 
-std::uint32_t load_le32(std::span<const std::uint8_t> bytes)
-{
-    return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
-           std::uint32_t{bytes[3]} << 24;
-}
-
 } // namespace
 
 void read_adapter_memory(const adapter&, std::size_t offset, std::span<std::uint8_t> out)
@@ -41,14 +36,14 @@ std::uint16_t get_dump_info(adapter& a, std::span<std::uint8_t> record)
 {
     if (!addressed_here(a, record)) return zan::IOC_STATUS_INVALID_PARAM;
     std::fill(record.begin() + 1, record.end(), 0);
-    for (int i = 0; i < 4; ++i) record[DUMP_SIZE_AT + i] = static_cast<std::uint8_t>(a.dump_size >> (8 * i));
+    zan::store_le32(record.data() + DUMP_SIZE_AT, a.dump_size);
     record[DUMP_STATUS_AT] = static_cast<std::uint8_t>(a.dump_status);
     return zan::IOC_STATUS_GOOD;
 }
 
 std::uint16_t get_dump_data(adapter& a, std::span<std::uint8_t> record)
 {
-    const std::uint32_t offset = load_le32(record.subspan(DUMP_OFFSET_AT, 4));
+    const std::uint32_t offset = zan::load_le32(record.data() + DUMP_OFFSET_AT);
     if (!addressed_here(a, record) || offset >= a.dump_size) return zan::IOC_STATUS_INVALID_PARAM;
     const std::span<std::uint8_t> piece = record.subspan(DUMP_DATA_AT, DUMP_PIECE);
     std::fill(piece.begin(), piece.end(), 0);

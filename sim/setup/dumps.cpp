@@ -3,6 +3,7 @@
 
 #include "change.h"
 #include "event_log.h"
+#include "zanbytes.h"
 
 namespace sim {
 
@@ -30,7 +31,7 @@ std::string add_panic(int port, std::uint32_t error_code)
 {
     return change_adapter(port, [error_code](adapter& a) {
         event_entry e = make_event(EVENT_CLASS_FIRMWARE, EVENT_CODE_FIRMWARE);
-        for (std::size_t i = 0; i < 4; ++i) e[EVENT_ERROR_CODE + i] = static_cast<std::uint8_t>(error_code >> (8 * i));
+        zan::store_le32(e.data() + EVENT_ERROR_CODE, error_code);
         e[EVENT_FIRMWARE_KIND] = KIND_PANIC;
         append_event(a, e);
         return std::string();
