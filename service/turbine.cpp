@@ -104,7 +104,8 @@ std::string drive_letter_list(std::uint8_t port, std::uint8_t target)
         }
         volume.close();
         if (answered && address.port_number == port && address.target_id == target) {
-            list += (list.empty() ? "" : ",") + std::string(name);
+            if (!list.empty()) list += ',';
+            list += name;
         }
     }
     return list;

@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "link_session.h"
 #include "plat/disk.h"
 #include "plat/error.h"
 #include "plat/volumes.h"
 #include "sim/control.h"
 #include "sim/device.h"
+#include "sim/link.h"
 #include "sim_root.h"
 #include "zanbytes.h"
 
@@ -199,6 +201,53 @@ TEST_F(sim_disk, a_disk_whose_logical_drive_went_away_fails_its_requests)
     EXPECT_EQ(sim::device_pass_through(disk, request, result), plat::ERR_IO_DEVICE);
     // The machine now has the system disk only.
     EXPECT_EQ(address(0).port_number, 0);
+}
+
+TEST_F(sim_disk, the_link_carries_disk_requests_and_volume_names_unchanged)
+{
+    sim::link::session session;
+    const auto ask = [&session](sim::link::writer& w) {
+        const std::vector<std::uint8_t>& frame = w.frame();
+        std::vector<std::uint8_t> answer;
+        EXPECT_TRUE(sim::link::answer_request(session, std::vector<std::uint8_t>(frame.begin() + 4, frame.end()),
+                                              answer));
+        return answer.size() > 5 ? std::vector<std::uint8_t>(answer.begin() + 5, answer.end())
+                                 : std::vector<std::uint8_t>();
+    };
+    sim::link::writer start(sim::link::op::session);
+    start.text(root_.path());
+    ask(start);
+    sim::link::writer open_disk(sim::link::op::open);
+    open_disk.text(disk_path(1));
+    EXPECT_EQ(sim::link::reader(ask(open_disk)).u32(), 0u);
+
+    sim::link::writer layout(sim::link::op::control);
+    layout.u32(plat::IOCTL_DISK_GET_DRIVE_LAYOUT);
+    layout.u32(0);
+    layout.u32(360);
+    layout.u8(sim::link::HAS_OUT);
+    layout.bytes({});
+    const std::vector<std::uint8_t> layout_answer = ask(layout);
+    sim::link::reader reply(layout_answer);
+    EXPECT_EQ(reply.u32(), 0u);
+    EXPECT_EQ(reply.u32(), 8u + 4 * 32);
+    const auto linked = reply.bytes();
+    ASSERT_EQ(linked.size(), 8u + 4 * 32);
+    std::vector<std::uint8_t> direct(360);
+    ASSERT_EQ(control(open(1), plat::IOCTL_DISK_GET_DRIVE_LAYOUT, nullptr, 0, direct), 0u);
+    EXPECT_TRUE(std::equal(linked.begin(), linked.end(), direct.begin()));
+
+    // C:, then E: F: of port 2's logical drive 0 and G: of its logical drive 1.
+    sim::link::writer names(sim::link::op::volume_names);
+    const std::vector<std::uint8_t> names_answer = ask(names);
+    sim::link::reader list(names_answer);
+    EXPECT_EQ(list.u32(), 0u);
+    ASSERT_EQ(list.u32(), 4u);
+    EXPECT_EQ(list.text(), "\\\\?\\Volume{5a4e0000-ffff-0000-0000-000000000043}\\");
+    EXPECT_EQ(list.text(), "\\\\?\\Volume{5a4e0002-0000-0000-0000-000000000045}\\");
+    EXPECT_EQ(list.text(), "\\\\?\\Volume{5a4e0002-0000-0000-0000-000000000046}\\");
+    EXPECT_EQ(list.text(), "\\\\?\\Volume{5a4e0002-0001-0000-0000-000000000047}\\");
+    EXPECT_TRUE(list.done());
 }
 
 } // namespace
