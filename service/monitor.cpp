@@ -11,6 +11,7 @@
 #include "reporter.h"
 #include "scsi_ports.h"
 #include "trace.h"
+#include "turbine.h"
 #include "zanioctl.h"
 
 namespace zan {
@@ -164,6 +165,9 @@ void start_monitoring(monitor_state& m)
         } else {
             report_event(0xE0001292, {detail_code(REASON_DUMP_INFO, index, 0xFF, 0xFF, 0xFF)});
         }
+    }
+    for (std::uint32_t i = 0; i < m.found; ++i) {
+        if (controller_number(m.adapters[i]) != 0) run_turbine_checks(m.adapters[i]);
     }
     for (std::uint32_t i = 0; i < m.found; ++i) {
         if (m.adapters[i].present) static_cast<void>(send_service_state(m.adapters[i], SERVICE_STARTED));

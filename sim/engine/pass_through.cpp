@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "disk.h"
 #include "dispatch.h"
 #include "plat/error.h"
 #include "sim/device.h"
@@ -29,9 +30,6 @@ constexpr std::uint8_t RESPONSE_FORMAT = 0x02;
 constexpr std::size_t VENDOR_AT = 8;
 constexpr std::size_t PRODUCT_AT = 16;
 constexpr std::size_t REVISION_AT = 32;
-
-constexpr char RAID_DISK_VENDOR[] = "MERIDAN";
-constexpr char RAID_DISK_PRODUCT_SUFFIX[] = " RAID";
 
 // Fixed-format sense data of 18 bytes.
 constexpr std::size_t SENSE_LENGTH = 18;
@@ -88,18 +86,15 @@ void inquiry(const adapter& a, const plat::scsi_request& request, plat::scsi_res
 
 } // namespace
 
-std::uint32_t device_pass_through(const device_ref& device, const plat::scsi_request& request,
-                                  plat::scsi_result& result)
+std::uint32_t raid_disk_pass_through(std::uint32_t port, const plat::scsi_request& request, plat::scsi_result& result)
 {
     result = {};
-    if (device.number < 0) return plat::ERR_INVALID_HANDLE;
-    if (device.type != device_ref::kind::scsi_port) return plat::ERR_INVALID_FUNCTION;
     if (!plat::well_formed(request)) return plat::ERR_INVALID_PARAMETER;
 
     // The state file is replaced whole, so it reads consistently without the
     // adapter's lock; a pass-through changes nothing.
     adapter a;
-    if (!load_adapter(root_dir(), static_cast<std::uint32_t>(device.number), a).empty()) return plat::ERR_IO_DEVICE;
+    if (!load_adapter(root_dir(), port, a).empty()) return plat::ERR_IO_DEVICE;
     if (a.faults.silent != 0) return plat::ERR_SEM_TIMEOUT;
 
     switch (request.cdb[0]) {
