@@ -77,13 +77,14 @@ std::string verify_checksum(std::string_view text, std::uint64_t& checksum)
 
 // What changes with nearly every request and is kept beside the model rather
 // than in the state file: the request counter, the clock time the state is
-// brought to, and a firmware download in progress (one per WRITE BUFFER
-// piece). It belongs to the state file whose checksum it names; after a kill
+// brought to, the event log's unread count (one per GET_EVENT_LOG) and a
+// firmware download in progress (one per WRITE BUFFER piece). It belongs to the state file whose checksum it names; after a kill
 // between the two, the state file's own values stand.
 struct bookkeeping_values {
     std::uint64_t state_checksum;
     std::uint64_t requests;
     std::uint64_t clock_ms;
+    std::uint32_t event_unread;
     std::uint32_t flash_expected;
     std::uint32_t flash_received;
     std::uint32_t flash_sum;
@@ -102,7 +103,8 @@ static_assert(sizeof(bookkeeping) <= BOOKKEEPING_SIZE);
 
 bookkeeping_values values_of(const adapter& a, std::uint64_t checksum)
 {
-    bookkeeping_values v{checksum, a.requests, a.clock_ms, a.flash_expected, a.flash_received, a.flash_sum, {}};
+    bookkeeping_values v{checksum,         a.requests,       a.clock_ms, a.event_unread, a.flash_expected,
+                         a.flash_received, a.flash_sum, {}};
     a.flash_revision.copy(v.flash_revision, sizeof v.flash_revision - 1);
     return v;
 }
@@ -111,6 +113,7 @@ void apply_values(adapter& a, const bookkeeping_values& v)
 {
     a.requests = v.requests;
     a.clock_ms = v.clock_ms;
+    a.event_unread = v.event_unread;
     a.flash_expected = v.flash_expected;
     a.flash_received = v.flash_received;
     a.flash_sum = v.flash_sum;
