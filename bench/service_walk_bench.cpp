@@ -1,8 +1,8 @@
 // The monitoring service's cost per poll cycle, in-process through the real
 // request path (the service's exchange, the hosted device facility, the
 // simulated adapter and its files): four adapters whose event rings are
-// full (4096 entries each, every one reported), then the same cycle once
-// the rings are read. Prints the CPU time and the wall time of each. Run by
+// full (4096 entries each, read past, then every one reported), then the
+// same cycle once the rings are read. Prints the CPU time and the wall time of each. Run by
 // bench/run.sh; ZAN_ROOT names a scratch root that this program re-creates.
 #include <time.h>
 
@@ -36,19 +36,35 @@ std::string four_adapters()
     return text;
 }
 
-// Fills the ring of the adapter on `port` with medium-error entries, each
-// of which the service reports.
-bool fill_ring(std::uint32_t port)
+// Fills the ring of the adapter on `port`: with medium-error entries, each
+// of which the service reports, or with drive state changes it reads past.
+bool fill_ring(std::uint32_t port, bool reported)
 {
     const std::string root = sim::root_dir();
     sim::adapter a;
     if (!sim::load_adapter(root, port, a).empty()) return false;
     for (std::uint32_t n = 1; n <= sim::EVENT_SLOTS; ++n) {
-        sim::event_entry e = sim::make_event(sim::EVENT_CLASS_STATE, sim::EVENT_CODE_MEDIUM);
-        zan::store_le32(e.data() + sim::EVENT_DETAIL_KIND, n);
+        sim::event_entry e = sim::make_event(sim::EVENT_CLASS_STATE, reported ? sim::EVENT_CODE_MEDIUM : sim::EVENT_CODE_STATE);
+        if (reported) {
+            zan::store_le32(e.data() + sim::EVENT_DETAIL_KIND, n);
+        } else {
+            zan::store_le16(e.data() + sim::EVENT_TYPE, sim::EVENT_TYPE_DRIVE);
+            e[sim::EVENT_NEW_STATE] = 0x01; // receiving data: nothing to report
+        }
         sim::append_event(a, e);
     }
     return sim::save_adapter(root, a).empty();
+}
+
+bool fill_rings(bool reported)
+{
+    for (const std::uint32_t port : PORTS) {
+        if (!fill_ring(port, reported)) {
+            std::fprintf(stderr, "bench: cannot fill the ring of port %u\n", port);
+            return false;
+        }
+    }
+    return true;
 }
 
 void time_cycle(zan::monitor_state& m, const char* label)
@@ -76,13 +92,10 @@ int main()
         return 1;
     }
     zan::start_monitoring(m);
-    for (const std::uint32_t port : PORTS) {
-        if (!fill_ring(port)) {
-            std::fprintf(stderr, "bench: cannot fill the ring of port %u\n", port);
-            return 1;
-        }
-    }
-    time_cycle(m, "poll cycle, 4 x 4096 entries");
+    if (!fill_rings(false)) return 1;
+    time_cycle(m, "poll cycle, 4 x 4096 read past");
+    if (!fill_rings(true)) return 1;
+    time_cycle(m, "poll cycle, 4 x 4096 reported");
     time_cycle(m, "poll cycle, rings read");
     zan::stop_adapters(m, [] {});
     return 0;
