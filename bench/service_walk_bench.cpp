@@ -44,7 +44,8 @@ bool fill_ring(std::uint32_t port, bool reported)
     sim::adapter a;
     if (!sim::load_adapter(root, port, a).empty()) return false;
     for (std::uint32_t n = 1; n <= sim::EVENT_SLOTS; ++n) {
-        sim::event_entry e = sim::make_event(sim::EVENT_CLASS_STATE, reported ? sim::EVENT_CODE_MEDIUM : sim::EVENT_CODE_STATE);
+        sim::event_entry e =
+            sim::make_event(sim::EVENT_CLASS_STATE, reported ? sim::EVENT_CODE_MEDIUM : sim::EVENT_CODE_STATE);
         if (reported) {
             zan::store_le32(e.data() + sim::EVENT_DETAIL_KIND, n);
         } else {

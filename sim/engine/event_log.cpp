@@ -50,7 +50,8 @@ void pass_over_events(adapter& a, std::uint32_t count)
 {
     a.event_sequence += count;
     a.event_next = static_cast<std::uint32_t>((a.event_next + std::uint64_t{count}) % EVENT_SLOTS);
-    a.event_unread = static_cast<std::uint32_t>(std::min<std::uint64_t>(std::uint64_t{a.event_unread} + count, EVENT_SLOTS));
+    a.event_unread = static_cast<std::uint32_t>(std::min<std::uint64_t>(std::uint64_t{a.event_unread} + count,
+                                                                        EVENT_SLOTS));
 }
 
 void log_task(adapter& a, const task_event& t)

@@ -26,7 +26,6 @@ inline constexpr std::size_t EVENT_OBJECT = 0x142;    // u8, physical or logical
 inline constexpr std::size_t EVENT_NEW_STATE = 0x144; // u8
 inline constexpr std::size_t EVENT_OLD_STATE = 0x145; // u8
 inline constexpr std::size_t EVENT_SMART_CODE = 0x14D; // u8, S.M.A.R.T. warnings
-inline constexpr std::size_t EVENT_MEDIUM_COUNT = 0x150; // u8, medium error count (type 2)
 inline constexpr std::size_t EVENT_BAD_BLOCK = 0x154; // u32, bad spots
 inline constexpr std::size_t EVENT_LOCATION_A = 0x160; // u8, single-bit memory errors
 inline constexpr std::size_t EVENT_LOCATION_B = 0x168;
@@ -67,15 +66,13 @@ inline constexpr std::uint16_t EVENT_CODE_FAULT = 3;
 inline constexpr std::uint16_t EVENT_CODE_TASK = 4;
 inline constexpr std::uint16_t EVENT_CODE_COPY = 1;
 inline constexpr std::uint16_t EVENT_TYPE_DRIVE = 1;
-inline constexpr std::uint16_t EVENT_TYPE_MEDIUM = 2;
 inline constexpr std::uint16_t EVENT_TYPE_BAD_SPOT = 24;
 inline constexpr std::uint16_t EVENT_TYPE_FORCED_LOGICAL = 0x20;
 inline constexpr std::uint16_t EVENT_TYPE_SINGLE_BIT = 71;
 inline constexpr std::uint16_t EVENT_TYPE_LOGICAL = 72;
 inline constexpr std::uint16_t EVENT_TYPE_SMART = 73;
 
-// Fault kinds (class 32, byte 0x5C).
-inline constexpr std::uint8_t FAULT_FIRMWARE_PANIC = 0x20;
+// Fault kinds (class 32, byte 0x5C): a hardware error.
 inline constexpr std::uint8_t FAULT_HARDWARE_ERROR = 0x40;
 
 // Background tasks (class 33): the task byte, its positions and causes.

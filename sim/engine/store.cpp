@@ -78,8 +78,9 @@ std::string verify_checksum(std::string_view text, std::uint64_t& checksum)
 // What changes with nearly every request and is kept beside the model rather
 // than in the state file: the request counter, the clock time the state is
 // brought to, the event log's unread count (one per GET_EVENT_LOG) and a
-// firmware download in progress (one per WRITE BUFFER piece). It belongs to the state file whose checksum it names; after a kill
-// between the two, the state file's own values stand.
+// firmware download in progress (one per WRITE BUFFER piece). It belongs to
+// the state file whose checksum it names; after a kill between the two, the
+// state file's own values stand.
 struct bookkeeping_values {
     std::uint64_t state_checksum;
     std::uint64_t requests;

@@ -88,7 +88,9 @@ void log_inconsistencies(adapter& a, std::size_t number, std::uint32_t before)
         pass_over_events(a, ld.errors - before - EVENT_SLOTS);
         k = ld.errors - EVENT_SLOTS + 1;
     }
-    const std::uint64_t spacing = std::uint64_t{logical_size_mb(a, ld)} * 2048 / (std::uint64_t{ld.inconsistencies} + 1);
+    constexpr std::uint64_t BLOCKS_PER_MB = 2048;
+    const std::uint64_t spacing =
+        std::uint64_t{logical_size_mb(a, ld)} * BLOCKS_PER_MB / (std::uint64_t{ld.inconsistencies} + 1);
     for (; k <= ld.errors; ++k) {
         log_task(a, {.logical = static_cast<std::uint8_t>(number),
                      .task = TASK_CHECK,

@@ -208,7 +208,9 @@ int cmd_event(const args& all)
         status = raw_entry(a, e, port);
     } else {
         const args rest(a.begin() + 1, a.end());
-        if (rest.empty() || !read_port(rest[0], port)) return misuse(std::string("event ") + kind + " needs a port number");
+        if (rest.empty() || !read_port(rest[0], port)) {
+            return misuse(std::string("event ") + kind + " needs a port number");
+        }
         status = named->build(rest, e);
     }
     if (status != 0) return status;
