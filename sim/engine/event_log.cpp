@@ -101,7 +101,7 @@ std::uint32_t event_read_position(const adapter& a)
     return (a.event_next + EVENT_SLOTS - a.event_unread) % EVENT_SLOTS;
 }
 
-bool event_unread(const adapter& a, std::uint32_t slot)
+bool slot_unread(const adapter& a, std::uint32_t slot)
 {
     return (slot + EVENT_SLOTS - event_read_position(a)) % EVENT_SLOTS < a.event_unread;
 }
@@ -117,7 +117,7 @@ std::uint16_t get_event_log(adapter& a, std::span<std::uint8_t> record)
     read_event_log(a, offset, record.subspan(ENTRY_AT, EVENT_SIZE));
     // Collecting moves the read position past the entry: one change of the
     // unread count, nothing written into the ring.
-    if (event_unread(a, slot)) a.event_unread -= (slot + EVENT_SLOTS - event_read_position(a)) % EVENT_SLOTS + 1;
+    if (slot_unread(a, slot)) a.event_unread -= (slot + EVENT_SLOTS - event_read_position(a)) % EVENT_SLOTS + 1;
     return zan::IOC_STATUS_GOOD;
 }
 
@@ -138,7 +138,7 @@ void read_event_log(const adapter& a, std::size_t offset, std::span<std::uint8_t
         std::memcpy(out.data() + (from - offset), entry->second.data() + (from - start), to - from);
     }
     for (std::size_t at = offset - offset % EVENT_SIZE; at < offset + in_ring; at += EVENT_SIZE) {
-        if (event_unread(a, static_cast<std::uint32_t>(at / EVENT_SIZE))) continue;
+        if (slot_unread(a, static_cast<std::uint32_t>(at / EVENT_SIZE))) continue;
         const std::size_t from = std::max(at, offset);
         const std::size_t to = std::min(at + EVENT_SIZE, offset + in_ring);
         std::fill(out.begin() + static_cast<std::ptrdiff_t>(from - offset),

@@ -133,7 +133,7 @@ void log_forced_logical(adapter& a, std::uint32_t logical, std::uint8_t new_stat
 std::uint32_t event_read_position(const adapter& a);
 
 // Whether `slot` holds an entry not yet collected.
-bool event_unread(const adapter& a, std::uint32_t slot);
+bool slot_unread(const adapter& a, std::uint32_t slot);
 
 // GET_EVENT_LOG: the entry at the byte offset in record bytes 4-7 (a slot
 // times EVENT_SIZE) into record bytes 12 on. An unread entry handed out is
