@@ -105,7 +105,10 @@ std::string scenario_with_events(int count)
                       (n + 1) & 0xFF, ((n + 1) >> 8) & 0xFF);
         events += entry;
     }
-    return text.substr(0, port3) + events + text.substr(port3);
+    // Every entry unread, so that the ring is full.
+    text = text.substr(0, port3) + events + text.substr(port3);
+    const std::size_t port2 = text.find("[adapter 2]\n") + std::strlen("[adapter 2]\n");
+    return text.substr(0, port2) + "event_unread = " + std::to_string(count) + "\n" + text.substr(port2);
 }
 
 } // namespace

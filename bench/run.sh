@@ -1,7 +1,9 @@
 #!/bin/bash
 # Times the suite's commands against /bin/true, paired round by round in one
 # run on a scratch root, and prints each as a ratio; then the request costs
-# of bench/request_bench.cpp and an 8 MiB firmware update.
+# of bench/request_bench.cpp, the service's poll cycle over four full event
+# rings (bench/service_walk_bench.cpp), the CPU the waiting service uses and
+# an 8 MiB firmware update.
 #   bench/run.sh [BUILD_FOLDER] [ROUNDS]      (defaults: build, 20)
 set -eu
 bin="${1:-build}/bin"
@@ -37,6 +39,23 @@ paired "zancli -LDInfo -Lall -aALL" "$bin/zancli" -LDInfo -Lall -aALL
 paired "zancli -AdpCount" "$bin/zancli" -AdpCount
 
 "$bin/zan_request_bench"
+"$bin/zan_service_walk_bench"
+
+# The hosted service between two polls, on the stopped clock: the CPU time
+# its process uses over five seconds of its 120 s wait.
+"$bin/zansim" create >/dev/null
+"$bin/zansim" clock set >/dev/null
+"$bin/zansim" service start zanservice "$(cd "$bin" && pwd)/zanservice" >/dev/null
+"$bin/zansim" service idle zanservice
+pid=$(cat "$ZAN_ROOT/services/zanservice.pid")
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
+before=$(cpu_ticks)
+sleep 5
+after=$(cpu_ticks)
+"$bin/zansim" service stop zanservice >/dev/null
+"$bin/zansim" service wait zanservice STOPPED
+awk -v t=$((after - before)) -v hz="$(getconf CLK_TCK)" \
+    'BEGIN { printf "%-34s cpu %.2f s (%d ticks)\n", "idle service, 5 s of its wait", t / hz, t }'
 
 "$bin/zansim" create >/dev/null
 image="$ZAN_ROOT/bench.img"

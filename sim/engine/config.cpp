@@ -166,16 +166,15 @@ std::uint16_t config_hdd_status(adapter& a, std::span<std::uint8_t> record)
     const std::uint32_t new_state = wanted == FORCE_GOOD ? DRIVE_GOOD : DRIVE_FAILED;
     // The logical drive keeps the mark that an operator overrode a state,
     // even when a hot spare then takes the drive's place.
-    if (const assignment where = drive_assignment(a, hdd); where.logical != NONE) {
-        a.logicals[where.logical].forced = 1;
-    }
+    const assignment where = drive_assignment(a, hdd);
+    const std::uint8_t logical_before = where.logical != NONE ? logical_state(a, where.logical) : NONE;
+    if (where.logical != NONE) a.logicals[where.logical].forced = 1;
     set_drive_state(a, hdd, new_state);
-    event_entry e = make_event(EVENT_CLASS_FORCED, EVENT_CODE_STATE);
-    zan::store_le16(e.data() + EVENT_TYPE, EVENT_TYPE_DRIVE);
-    e[EVENT_OBJECT] = hdd;
-    e[EVENT_NEW_STATE] = static_cast<std::uint8_t>(new_state);
-    e[EVENT_OLD_STATE] = old_state;
-    append_event(a, e);
+    log_forced_drive(a, hdd, static_cast<std::uint8_t>(new_state), old_state);
+    // Forced good, its last failed member makes the logical drive optimal.
+    if (logical_before != NONE && logical_before != LD_GOOD && logical_state(a, where.logical) == LD_GOOD) {
+        log_forced_logical(a, where.logical, LD_GOOD, logical_before);
+    }
     return zan::IOC_STATUS_GOOD;
 }
 

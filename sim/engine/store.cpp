@@ -77,13 +77,15 @@ std::string verify_checksum(std::string_view text, std::uint64_t& checksum)
 
 // What changes with nearly every request and is kept beside the model rather
 // than in the state file: the request counter, the clock time the state is
-// brought to, and a firmware download in progress (one per WRITE BUFFER
-// piece). It belongs to the state file whose checksum it names; after a kill
-// between the two, the state file's own values stand.
+// brought to, the event log's unread count (one per GET_EVENT_LOG) and a
+// firmware download in progress (one per WRITE BUFFER piece). It belongs to
+// the state file whose checksum it names; after a kill between the two, the
+// state file's own values stand.
 struct bookkeeping_values {
     std::uint64_t state_checksum;
     std::uint64_t requests;
     std::uint64_t clock_ms;
+    std::uint32_t event_unread;
     std::uint32_t flash_expected;
     std::uint32_t flash_received;
     std::uint32_t flash_sum;
@@ -102,7 +104,8 @@ static_assert(sizeof(bookkeeping) <= BOOKKEEPING_SIZE);
 
 bookkeeping_values values_of(const adapter& a, std::uint64_t checksum)
 {
-    bookkeeping_values v{checksum, a.requests, a.clock_ms, a.flash_expected, a.flash_received, a.flash_sum, {}};
+    bookkeeping_values v{checksum,         a.requests,       a.clock_ms, a.event_unread, a.flash_expected,
+                         a.flash_received, a.flash_sum, {}};
     a.flash_revision.copy(v.flash_revision, sizeof v.flash_revision - 1);
     return v;
 }
@@ -111,6 +114,7 @@ void apply_values(adapter& a, const bookkeeping_values& v)
 {
     a.requests = v.requests;
     a.clock_ms = v.clock_ms;
+    a.event_unread = v.event_unread;
     a.flash_expected = v.flash_expected;
     a.flash_received = v.flash_received;
     a.flash_sum = v.flash_sum;
@@ -128,6 +132,9 @@ struct known_adapter {
     // The mapped bookkeeping of the lock file with identity `lock_id`.
     file_identity lock_id;
     bookkeeping* record = nullptr;
+    // The ring file, opened at its first read. Like the lock file, it stays
+    // the same file while the state file does: a new root replaces all.
+    unique_fd ring;
 
     known_adapter() = default;
     known_adapter(const known_adapter&) = delete;
@@ -145,9 +152,11 @@ std::mutex known_mutex;
 std::map<std::string, known_adapter> known; // by state file path
 
 // The bookkeeping record of the adapter, mapped once per lock file; null
-// when the lock file does not exist yet (no request was ever made).
-bookkeeping* map_bookkeeping(const std::string& root, std::uint32_t port, known_adapter& k)
+// when the lock file does not exist yet (no request was ever made). A
+// mapping made while the state file was the same is taken as it is.
+bookkeeping* map_bookkeeping(const std::string& root, std::uint32_t port, known_adapter& k, bool same_state)
 {
+    if (k.record != nullptr && same_state) return k.record;
     const std::string path = adapter_lock_path(root, port);
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return nullptr;
@@ -208,6 +217,7 @@ std::string parse_state_file(const std::string& path, std::uint32_t port, known_
     k.state_pin = std::move(fd);
     k.model = std::move(parsed);
     k.checksum = checksum;
+    k.ring.reset();
     return {};
 }
 
@@ -302,11 +312,12 @@ std::string load_adapter(const std::string& root, std::uint32_t port, adapter& o
     if (::stat(path.c_str(), &st) != 0) return system_error("cannot open", path);
     const std::lock_guard<std::mutex> guard(known_mutex);
     known_adapter& k = known[path];
-    if (!k.state_pin.valid() || k.state_id != identity_of(st)) {
+    const bool same = k.state_pin.valid() && k.state_id == identity_of(st);
+    if (!same) {
         if (std::string e = parse_state_file(path, port, k); !e.empty()) return e;
     }
     out = k.model;
-    if (bookkeeping* record = map_bookkeeping(root, port, k)) {
+    if (bookkeeping* record = map_bookkeeping(root, port, k, same)) {
         const bookkeeping_values values = read_values(*record);
         if (values.state_checksum == k.checksum) apply_values(out, values);
     }
@@ -317,12 +328,13 @@ std::string load_adapter(const std::string& root, std::uint32_t port, adapter& o
 std::string save_adapter(const std::string& root, adapter& a)
 {
     const std::string path = state_path(root, a.port);
+    const std::lock_guard<std::mutex> guard(known_mutex);
+    known_adapter& k = known[path];
     if (!a.events.empty()) {
         if (std::string e = write_events(ring_path(root, a.port), a); !e.empty()) return e;
         a.events.clear();
+        k.ring.reset(); // perhaps made just now
     }
-    const std::lock_guard<std::mutex> guard(known_mutex);
-    known_adapter& k = known[path];
     struct stat st {};
     const bool current = k.state_pin.valid() && ::stat(path.c_str(), &st) == 0 && k.state_id == identity_of(st);
     if (!current || !same_model(a, k.model)) {
@@ -341,7 +353,8 @@ std::string save_adapter(const std::string& root, adapter& a)
         k.model.event_file.clear();
         k.checksum = checksum;
     }
-    if (bookkeeping* record = map_bookkeeping(root, a.port, k)) write_values(*record, values_of(a, k.checksum));
+    // The caller holds the adapter's lock: its lock file is the one mapped.
+    if (bookkeeping* record = map_bookkeeping(root, a.port, k, true)) write_values(*record, values_of(a, k.checksum));
     return {};
 }
 
@@ -349,7 +362,15 @@ void read_event_ring(const std::string& path, std::size_t offset, std::span<std:
 {
     std::fill(out.begin(), out.end(), EVENT_EMPTY_FILL);
     if (path.empty()) return;
-    unique_fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // The ring of a known adapter is read through the file kept open.
+    constexpr std::string_view RING_SUFFIX = ".events";
+    const std::lock_guard<std::mutex> guard(known_mutex);
+    const auto known_state = path.ends_with(RING_SUFFIX)
+                                 ? known.find(path.substr(0, path.size() - RING_SUFFIX.size()) + ".state")
+                                 : known.end();
+    unique_fd own;
+    unique_fd& fd = known_state != known.end() ? known_state->second.ring : own;
+    if (!fd.valid()) fd = unique_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid()) return;
     for (std::size_t done = 0; done < out.size();) {
         const ssize_t got = ::pread(fd.get(), out.data() + done, out.size() - done,

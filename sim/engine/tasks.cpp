@@ -55,14 +55,59 @@ std::uint32_t find_spare(const adapter& a, const logical_drive& ld, const std::v
     return NONE;
 }
 
+// The sub-state a rebuild's entries carry: it makes a degraded logical drive
+// whole.
+constexpr std::uint8_t REBUILD_SUB_STATE = LD_WARNING;
+
+std::uint8_t task_of(std::uint32_t maintenance)
+{
+    return maintenance == MAINTENANCE_CHECK ? TASK_CHECK : TASK_PARITY;
+}
+
+// A start (position TASK_STARTED), end (TASK_ENDED) or abort (the task
+// OR TASK_ABORTED) of a task on logical drive `number`.
+void log_task_step(adapter& a, std::size_t number, std::uint8_t task, std::uint32_t position)
+{
+    const bool rebuild = (task & ~TASK_ABORTED) == TASK_REBUILD;
+    log_task(a, {.logical = static_cast<std::uint8_t>(number),
+                 .task = task,
+                 .position = position,
+                 .sub_state = rebuild ? REBUILD_SUB_STATE : std::uint8_t{0}});
+}
+
+// The check of logical drive `number` found its inconsistencies up to
+// ld.errors, `before` of them already logged: one entry each, at an address
+// spread evenly over the logical drive. Beyond a ring's worth only the last
+// can ever be read; the ones before are passed over.
+void log_inconsistencies(adapter& a, std::size_t number, std::uint32_t before)
+{
+    const logical_drive& ld = a.logicals[number];
+    if (ld.errors <= before) return;
+    std::uint64_t k = before + 1;
+    if (ld.errors - before > EVENT_SLOTS) {
+        pass_over_events(a, ld.errors - before - EVENT_SLOTS);
+        k = ld.errors - EVENT_SLOTS + 1;
+    }
+    constexpr std::uint64_t BLOCKS_PER_MB = 2048;
+    const std::uint64_t spacing =
+        std::uint64_t{logical_size_mb(a, ld)} * BLOCKS_PER_MB / (std::uint64_t{ld.inconsistencies} + 1);
+    for (; k <= ld.errors; ++k) {
+        log_task(a, {.logical = static_cast<std::uint8_t>(number),
+                     .task = TASK_CHECK,
+                     .position = static_cast<std::uint32_t>(std::min<std::uint64_t>(spacing * k, TASK_ENDED - 1)),
+                     .check_result = CHECK_INCONSISTENT});
+    }
+}
+
 // One failed data member and the drive that receives its data.
 struct rebuild_target {
     std::size_t index;
     std::uint32_t hdd;
 };
 
-void finish(logical_drive& ld, adapter& a)
+void finish(adapter& a, std::size_t number)
 {
+    logical_drive& ld = a.logicals[number];
     if (ld.rebuild == REBUILD_EXECUTING) {
         for (const member& m : ld.members) {
             if (m.hdd < DRIVE_SLOTS && a.drives[m.hdd].present && a.drives[m.hdd].state == DRIVE_REBUILDING) {
@@ -70,14 +115,33 @@ void finish(logical_drive& ld, adapter& a)
             }
         }
         ld.rebuild = REBUILD_NOT_NEEDED;
+        log_task_step(a, number, TASK_REBUILD, TASK_ENDED);
     } else {
         // A check only counts what it finds; parity making also repairs it.
+        const std::uint32_t found = ld.errors;
         ld.errors = ld.inconsistencies;
+        if (ld.maintenance == MAINTENANCE_CHECK) log_inconsistencies(a, number, found);
         if (ld.maintenance == MAINTENANCE_PARITY) ld.inconsistencies = 0;
+        log_task_step(a, number, task_of(ld.maintenance), TASK_ENDED);
         ld.maintenance = MAINTENANCE_NONE;
     }
     ld.progress = 100;
     ld.progress_ticks = 0;
+}
+
+// The abort of the rebuild of logical drive `number`, naming the data member
+// whose failure ended it.
+void log_rebuild_abort(adapter& a, std::size_t number)
+{
+    for (const member& m : a.logicals[number].members) {
+        if (!carries_data(m) || !drive_failed(a, m.hdd)) continue;
+        log_task(a, {.logical = static_cast<std::uint8_t>(number),
+                     .task = TASK_ABORTED | TASK_REBUILD,
+                     .sub_state = REBUILD_SUB_STATE,
+                     .drive = static_cast<std::uint8_t>(m.hdd),
+                     .cause = a.drives[m.hdd].present ? CAUSE_MEMBER_FAILED : CAUSE_MEMBER_MISSING});
+        return;
+    }
 }
 
 bool running(const logical_drive& ld)
@@ -98,13 +162,14 @@ void advance_tasks(adapter& a, std::uint64_t now_ms)
     if (work == 0) return;
     const std::uint64_t per_percent = ticks_per_percent(a);
     const std::uint64_t whole = 100 * per_percent;
-    const state_snapshot before = take_snapshot(a);
+    state_snapshot before = take_snapshot(a);
     bool ended = false;
-    for (logical_drive& ld : a.logicals) {
+    for (std::size_t n = 0; n < LOGICAL_SLOTS; ++n) {
+        logical_drive& ld = a.logicals[n];
         if (!running(ld)) continue;
         const std::uint64_t done_before = std::uint64_t{ld.progress} * per_percent + ld.progress_ticks;
         if (done_before >= whole || whole - done_before <= work) {
-            finish(ld, a);
+            finish(a, n);
             ended = true;
             continue;
         }
@@ -112,10 +177,14 @@ void advance_tasks(adapter& a, std::uint64_t now_ms)
         ld.progress = static_cast<std::uint32_t>(done / per_percent);
         ld.progress_ticks = static_cast<std::uint32_t>(done % per_percent);
         if (ld.maintenance != MAINTENANCE_NONE) {
+            const std::uint32_t found = ld.errors;
             ld.errors = static_cast<std::uint32_t>(std::uint64_t{ld.inconsistencies} * ld.progress / 100);
+            if (ld.maintenance == MAINTENANCE_CHECK) log_inconsistencies(a, n, found);
         }
     }
     if (!ended) return;
+    // The entries of the tasks that ended stay before the changes they cause.
+    before.events = mark_events(a);
     settle_logicals(a);
     log_state_changes(a, before);
 }
@@ -160,6 +229,7 @@ std::uint16_t start_rebuild(adapter& a, std::size_t number, bool in_place)
     ld.progress = 0;
     ld.progress_ticks = 0;
     ld.errors = 0;
+    log_task_step(a, number, TASK_REBUILD, TASK_STARTED);
     return zan::IOC_STATUS_GOOD;
 }
 
@@ -179,6 +249,7 @@ std::uint16_t start_maintenance(adapter& a, std::size_t number, std::uint32_t ki
     ld.progress = 0;
     ld.progress_ticks = 0;
     ld.errors = 0;
+    log_task_step(a, number, task_of(kind), TASK_STARTED);
     return zan::IOC_STATUS_GOOD;
 }
 
@@ -186,6 +257,7 @@ std::uint16_t stop_maintenance(adapter& a, std::size_t number)
 {
     logical_drive& ld = a.logicals[number];
     if (ld.maintenance == MAINTENANCE_NONE) return zan::IOC_STATUS_CANCEL_PARITY_FAILED;
+    log_task_step(a, number, TASK_ABORTED | task_of(ld.maintenance), TASK_STARTED);
     ld.maintenance = MAINTENANCE_NONE;
     ld.progress_ticks = 0;
     return zan::IOC_STATUS_GOOD;
@@ -201,6 +273,7 @@ void settle_logicals(adapter& a)
             // A member failed during the rebuild (perhaps the one being
             // rebuilt): the rebuild ends, and drives that did not receive
             // all of their data count as failed.
+            log_rebuild_abort(a, n);
             for (const member& m : ld.members) {
                 if (a.drives[m.hdd].present && a.drives[m.hdd].state == DRIVE_REBUILDING) {
                     a.drives[m.hdd].state = DRIVE_FAILED;
@@ -210,7 +283,10 @@ void settle_logicals(adapter& a)
             ld.progress_ticks = 0;
             state = array_state(a, ld);
         }
-        if (state != LD_GOOD) ld.maintenance = MAINTENANCE_NONE;
+        if (state != LD_GOOD && ld.maintenance != MAINTENANCE_NONE) {
+            log_task_step(a, n, TASK_ABORTED | task_of(ld.maintenance), TASK_STARTED);
+            ld.maintenance = MAINTENANCE_NONE;
+        }
         if (state == LD_WARNING) {
             constexpr std::uint32_t AUTO_REBUILD_ENABLED = 0;
             if (ld.auto_rebuild == AUTO_REBUILD_ENABLED && start_rebuild(a, n, false) == zan::IOC_STATUS_GOOD) {

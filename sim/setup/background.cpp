@@ -4,6 +4,7 @@
 
 #include "change.h"
 #include "clock.h"
+#include "event_log.h"
 #include "flash.h"
 #include "raid.h"
 #include "sim/control.h"
@@ -98,7 +99,9 @@ std::string add_bad_spots(int port, std::uint32_t hdd, const std::vector<std::ui
         if (std::string e = check_drive(a, hdd); !e.empty()) return e;
         std::vector<std::uint32_t>& list = a.drives[hdd].bad_spots;
         for (std::uint32_t lba : lbas) {
-            if (std::find(list.begin(), list.end(), lba) == list.end()) list.push_back(lba);
+            if (std::find(list.begin(), list.end(), lba) != list.end()) continue;
+            list.push_back(lba);
+            log_bad_spot(a, hdd, lba);
         }
         return std::string();
     });

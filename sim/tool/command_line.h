@@ -35,6 +35,10 @@ int cmd_freespace(const args& a);
 // The machine's Event Log (eventlog_command.cpp).
 int cmd_eventlog(const args& a);
 
+// Event-log entries the firmware writes (event_commands.cpp).
+int cmd_event(const args& a);
+int cmd_smart(const args& a);
+
 // The service controller stand-in (service_command.cpp).
 int cmd_service(const args& a);
 

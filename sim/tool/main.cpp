@@ -67,6 +67,16 @@ constexpr char USAGE[] =
     "  event PORT CLASS CODE [OFFSET:HEX]...\n"
     "                                 write an event-log entry: zeros, the class and code\n"
     "                                 (hex), and the given bytes from each offset on\n"
+    "  event hardware PORT ERRORCODE  a hardware error with its error code (hex)\n"
+    "  event check PORT DRIVE CDB SENSE\n"
+    "                                 a drive's check condition: CDB and sense bytes in hex\n"
+    "  event singlebit PORT LOCATION [LOCATION]\n"
+    "                                 single-bit memory errors at one or two locations (0-255)\n"
+    "  event copy PORT LOGICAL start TARGET|end|abort\n"
+    "                                 a preventive copy of a logical drive to drive TARGET\n"
+    "  event medium PORT DRIVE COUNT  a drive's medium error count changes\n"
+    "                                 (each event form takes --ignore last: the ignore flag set)\n"
+    "  smart PORT DRIVE [CODE]        a drive reports a S.M.A.R.T. warning (code hex, 5d)\n"
     "  dump PORT SIZE [STATUS]        keep a stored dump of SIZE bytes (status 1, ready,\n"
     "                                 without one) for the monitoring service\n"
     "  dump PORT none                 keep no stored dump\n"
@@ -271,40 +281,6 @@ int cmd_volume(const args& a)
     return error.empty() ? 0 : fail(error);
 }
 
-// event PORT CLASS CODE [OFFSET:HEX]...: an entry of zeros with its class and
-// code, and the given bytes from each offset on.
-int cmd_event(const args& a)
-{
-    constexpr std::size_t ENTRY_SIZE = 512;
-    int port = 0;
-    std::uint16_t event_class = 0;
-    std::uint16_t code = 0;
-    if (!read_port(a[0], port) || !read_status(a[1], event_class) || !read_status(a[2], code)) {
-        return misuse("event needs a port number, a class and a code (hex)");
-    }
-    std::vector<std::uint8_t> entry(ENTRY_SIZE, 0);
-    entry[0x14] = static_cast<std::uint8_t>(event_class);
-    entry[0x15] = static_cast<std::uint8_t>(event_class >> 8);
-    entry[0x16] = static_cast<std::uint8_t>(code);
-    entry[0x17] = static_cast<std::uint8_t>(code >> 8);
-    for (std::size_t i = 3; i < a.size(); ++i) {
-        const std::size_t colon = a[i].find(':');
-        std::uint16_t offset = 0;
-        const std::string hex = colon == std::string::npos ? std::string() : a[i].substr(colon + 1);
-        if (colon == std::string::npos || !read_status(a[i].substr(0, colon), offset) || hex.empty() ||
-            hex.size() % 2 != 0 || offset + hex.size() / 2 > ENTRY_SIZE) {
-            return misuse("event bytes are OFFSET:HEX within the 512-byte entry, like 0x5c:20");
-        }
-        for (std::size_t b = 0; b < hex.size(); b += 2) {
-            std::uint16_t byte = 0;
-            if (!read_status(hex.substr(b, 2), byte)) return misuse("event bytes are hex pairs");
-            entry[offset + b / 2] = static_cast<std::uint8_t>(byte);
-        }
-    }
-    const std::string error = sim::add_event(port, entry);
-    return error.empty() ? 0 : fail(error);
-}
-
 int cmd_requests(const args& a)
 {
     int port = 0;
@@ -367,7 +343,7 @@ constexpr command COMMANDS[] = {
     {"inconsistencies", 3, 3, cmd_inconsistencies}, {"restore", 4, 4 + 12, cmd_restore},
     {"badspot", 3, 3 + 16, cmd_badspot}, {"restart", 1, 1, cmd_restart}, {"image", 4, 13, cmd_image},
     {"eventlog", 0, 1, cmd_eventlog},
-    {"event", 3, 3 + 32, cmd_event},
+    {"event", 3, 3 + 32, cmd_event}, {"smart", 2, 3, cmd_smart},
     {"dump", 2, 3, cmd_dump},         {"panic", 2, 2, cmd_panic}, {"freespace", 0, 1, cmd_freespace},
     {"service", 2, 32, cmd_service},
     {"serve", 0, 2, cmd_serve},

@@ -56,8 +56,10 @@ cycle() {
 2 Warning zanservice 0xA0001000: Controller [0] Physical Drive [3] Failed .Drive status = 0x[25] Detailedcode: 18fff325.
 3 Warning zanservice 0xA0001000: Controller [0] Physical Drive [1] Failed .Drive status = 0x[20] Detailedcode: 18fff120.
 4 Error zanservice 0xE0001090: Controller[0] Logical Drive[0] status changed to Degraded. (Status = 0x[1]). Detailedcode: 24001fff.
-5 Information zanservice 0x60001030: Controller [0] Physical Drive [2] status changed to GOOD.
-6 Information zanservice 0x600010B0: Controller[0] Logical Drive[0] status changed from Degraded to Optimal." ]
+5 Information zanservice 0x60001150: Controller [0] Rebuild started on Logical Drive[0].
+6 Information zanservice 0x60001160: Controller [0] Rebuild completed on Logical Drive[0].
+7 Information zanservice 0x60001030: Controller [0] Physical Drive [2] status changed to GOOD.
+8 Information zanservice 0x600010B0: Controller[0] Logical Drive[0] status changed from Degraded to Optimal." ]
     # The raw data: "lastsens", the last sense bytes, "inquiry " and the drive's inquiry text.
     run "$zansim" eventlog --data
     [ "${lines[2]}" = "  data: 6c 61 73 74 73 65 6e 73 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 69 6e 71 75 69 72 79 20 4b 45 53 54 52 45 4c 20 4b 53 33 31 34 36 53 41 53 20 20 20 20 20 20 20 30 31 30 31 20 20 20 20 20 20 20 20 20 20 20 20 00 00 00 00 00 00 00 00" ]
@@ -65,7 +67,7 @@ cycle() {
     # Nothing is reported twice.
     cycle 120
     cycle 120
-    [ "$("$zansim" eventlog | wc -l)" -eq 6 ]
+    [ "$("$zansim" eventlog | wc -l)" -eq 8 ]
 
     # A stop during the wait: every state of the table, the stop notice sent.
     "$zansim" service interrogate zanservice

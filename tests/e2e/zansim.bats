@@ -171,7 +171,8 @@ Adapter on port 2: Driver "zandrv", controller id 1, ZAN8SAS firmware 1.10, PCI 
     grep -Eq '^  4 +good +Fresh +140014  KESTREL ' <<<"$output"
     [ -z "$(grep -E '^  2 ' <<<"$output")" ]
     grep -Eq '^  0 +RAID1 +alarm ' <<<"$output"
-    grep -q '^event_unread = 9$' "$ZAN_ROOT/adapters/port2.state"
+    # The changes of drives and the logical drive, the spare's rebuild and its abort.
+    grep -q '^event_unread = 11$' "$ZAN_ROOT/adapters/port2.state"
 
     run "$zansim" fail 2 2
     [ "$status" -eq 1 ]

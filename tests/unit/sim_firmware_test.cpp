@@ -275,8 +275,9 @@ TEST(sim_firmware_forced, force_good_restores_and_every_change_is_logged)
     EXPECT_EQ(force(1, 3), zan::IOC_STATUS_INVALID_PARAM);
 
     // Per force: the drive's and the logical drive's state changes, then the
-    // forced setting; oldest unread first.
-    ASSERT_EQ(a.event_unread, 6u);
+    // forced setting, and last the logical drive set optimal by it; oldest
+    // unread first.
+    ASSERT_EQ(a.event_unread, 7u);
     EXPECT_EQ(sim::build_raid_status(a).event_log_position.get(), 0u);
     const std::vector<std::uint8_t>& drive = a.events.at(0);
     EXPECT_EQ(zan::load_le16(drive.data() + sim::EVENT_CLASS), 2);
@@ -290,6 +291,9 @@ TEST(sim_firmware_forced, force_good_restores_and_every_change_is_logged)
     EXPECT_EQ(logical[sim::EVENT_NEW_STATE], sim::LD_WARNING);
     EXPECT_EQ(zan::load_le16(a.events.at(2).data() + sim::EVENT_CLASS), 34);
     EXPECT_EQ(a.events.at(4)[sim::EVENT_NEW_STATE], sim::LD_GOOD);
+    EXPECT_EQ(zan::load_le16(a.events.at(6).data() + sim::EVENT_CLASS), 34);
+    EXPECT_EQ(zan::load_le16(a.events.at(6).data() + sim::EVENT_TYPE), 0x20);
+    EXPECT_EQ(a.events.at(6)[sim::EVENT_OLD_STATE], sim::LD_WARNING);
 
     // The log survives the state file, entry for entry.
     sim::adapter reread;
@@ -510,9 +514,10 @@ TEST(sim_storage, pulled_and_inserted_drives_change_the_array_as_hardware_does)
     EXPECT_EQ(a.drives[2].state, 0u);
     EXPECT_EQ(sim::drive_class(a, 2), sim::CLASS_FRESH); // no longer a spare
     EXPECT_EQ(a.drives[3].state, 0x20u);
-    // One entry per drive change, and one for each change of the logical
-    // drive: degraded when its member went, rebuilding when it came back.
-    EXPECT_EQ(a.event_unread, 7u);
+    // One entry per drive change, one for each change of the logical drive
+    // (degraded when its member went, rebuilding when it came back) and the
+    // start of the rebuild.
+    EXPECT_EQ(a.event_unread, 8u);
 }
 
 } // namespace
