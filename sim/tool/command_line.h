@@ -31,6 +31,9 @@ int cmd_restart(const args& a);
 int cmd_dump(const args& a);
 int cmd_panic(const args& a);
 int cmd_freespace(const args& a);
+// The drives' SCSI side: identity, spindle, logs and chosen answers
+// (drive_commands.cpp).
+int cmd_drive(const args& a);
 
 // The machine's Event Log (eventlog_command.cpp).
 int cmd_eventlog(const args& a);
