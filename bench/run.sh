@@ -1,7 +1,8 @@
 #!/bin/bash
 # Times the suite's commands against /bin/true, paired round by round in one
 # run on a scratch root, and prints each as a ratio; then the request costs
-# of bench/request_bench.cpp and an 8 MiB firmware update.
+# of bench/request_bench.cpp and an 8 MiB firmware update. The log tool
+# collects a 2 MiB RAID log per round.
 #   bench/run.sh [BUILD_FOLDER] [ROUNDS]      (defaults: build, 20)
 set -eu
 bin="${1:-build}/bin"
@@ -35,6 +36,9 @@ paired "zancli -AdpAllInfo -aALL" "$bin/zancli" -AdpAllInfo -aALL
 paired "zancli -PDList -aALL" "$bin/zancli" -PDList -aALL
 paired "zancli -LDInfo -Lall -aALL" "$bin/zancli" -LDInfo -Lall -aALL
 paired "zancli -AdpCount" "$bin/zancli" -AdpCount
+mkdir "$ZAN_ROOT/logs"
+paired "zanlog ZAN_0_RaidLog (2 MiB)" "$bin/zanlog" ZAN_0_RaidLog "$ZAN_ROOT/logs"
+rm -r "$ZAN_ROOT/logs"
 
 "$bin/zan_request_bench"
 
