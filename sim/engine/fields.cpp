@@ -1,5 +1,6 @@
 #include "fields.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
@@ -26,6 +27,8 @@ constexpr named_code DRIVE_STATE[] = {
 };
 constexpr named_code LINK[] = {{"1.5G", 7}, {"3.0G", 8}, {"error", 0xFE}, {"disabled", 0xFF}};
 constexpr named_code SMART[] = {{"none", 0}, {"received", 4}};
+constexpr named_code SPINDLE[] = {
+    {"stopped", SPINDLE_STOPPED}, {"running", SPINDLE_RUNNING}, {"starting", SPINDLE_STARTING}};
 constexpr named_code MEDIUM_ERRORS[] = {{"n/a", MEDIUM_ERRORS_NOT_AVAILABLE}};
 constexpr named_code STRIPE[] = {{"none", 0}, {"64k", 128}, {"128k", 256}, {"256k", 512}, {"512k", 1024}};
 constexpr named_code READ_CACHE[] = {{"ra", 0}, {"nora", 1}};
@@ -119,6 +122,32 @@ std::string parse_bad_spots(physical_drive& d, std::string_view v)
         d.bad_spots.push_back(static_cast<std::uint32_t>(lba));
         return {};
     });
+}
+
+// The four internal-log lengths; each with its 4-byte header stays within
+// the 24-bit offsets of the log request.
+std::string parse_log_lengths(physical_drive& d, std::string_view v)
+{
+    constexpr std::uint64_t LONGEST = 0xFFFFFF - 4;
+    std::vector<std::uint32_t> lengths;
+    const std::string error = for_each_word(v, [&lengths](std::string_view word) -> std::string {
+        std::uint64_t length = 0;
+        if (!parse_number(word, LONGEST, length)) return "bad";
+        lengths.push_back(static_cast<std::uint32_t>(length));
+        return {};
+    });
+    if (!error.empty() || lengths.size() != INTERNAL_LOGS) {
+        return "four log lengths (selectors 1, 2, 4, 8), each from 0 to " + std::to_string(LONGEST);
+    }
+    std::copy(lengths.begin(), lengths.end(), d.log_lengths.begin());
+    return {};
+}
+
+std::string format_log_lengths(const physical_drive& d)
+{
+    std::string text;
+    for (std::uint32_t length : d.log_lengths) text += (text.empty() ? "" : " ") + std::to_string(length);
+    return text;
 }
 
 std::string format_bad_spots(const physical_drive& d)
@@ -298,6 +327,18 @@ constexpr field<physical_drive> DRIVE_FIELDS[] = {
     {.key = "bad_spots", .kind = K::custom, .parse = parse_bad_spots, .format = format_bad_spots},
     {.key = "inquiry", .kind = K::text, .text = &physical_drive::inquiry, .limit = 40},
     {.key = "led", .kind = K::hex, .number = &physical_drive::led, .limit = 0xFF},
+    {.key = "serial", .kind = K::text, .text = &physical_drive::serial, .limit = 12},
+    {.key = "spindle", .kind = K::choice, .number = &physical_drive::spindle, .names = SPINDLE},
+    {.key = "spin_up_polls", .kind = K::number, .number = &physical_drive::spin_up_polls, .limit = 100000},
+    {.key = "spin_up_left", .kind = K::number, .number = &physical_drive::spin_up_left, .limit = 100000},
+    {.key = "start_stops", .kind = K::number, .number = &physical_drive::start_stops, .limit = UINT32_MAX},
+    {.key = "log_seed", .kind = K::hex, .number = &physical_drive::log_seed, .limit = UINT32_MAX},
+    {.key = "log_saves", .kind = K::number, .number = &physical_drive::log_saves, .limit = UINT32_MAX},
+    {.key = "log_lengths", .kind = K::custom, .parse = parse_log_lengths, .format = format_log_lengths},
+    {.key = "answer_status", .kind = K::hex, .number = &physical_drive::answer_status, .limit = 0xFF},
+    {.key = "answer_sense", .kind = K::hex, .number = &physical_drive::answer_sense, .limit = 0xFFFFFF},
+    {.key = "answer_info", .kind = K::hex, .number = &physical_drive::answer_info, .limit = UINT32_MAX},
+    {.key = "answer_count", .kind = K::number, .number = &physical_drive::answer_count, .limit = UINT32_MAX},
 };
 
 constexpr field<logical_drive> LOGICAL_FIELDS[] = {

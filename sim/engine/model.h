@@ -50,6 +50,14 @@ inline constexpr std::size_t EVENT_SIZE = 512;
 inline constexpr char SYSTEM_VOLUME = 'C';
 
 inline constexpr std::uint32_t MEDIUM_ERRORS_NOT_AVAILABLE = 0xFFFFFFFF;
+
+// A drive's spindle, as START STOP UNIT leaves it.
+inline constexpr std::uint32_t SPINDLE_STOPPED = 0;
+inline constexpr std::uint32_t SPINDLE_RUNNING = 1;
+inline constexpr std::uint32_t SPINDLE_STARTING = 2; // started, not ready for `spin_up_left` more polls
+
+// The drive's internal logs (request 0xFE), by selector bit.
+inline constexpr std::size_t INTERNAL_LOGS = 4;
 inline constexpr std::size_t BAD_SPOT_LIST_SIZE = 16;
 
 struct member {
@@ -72,6 +80,23 @@ struct physical_drive {
     std::vector<std::uint32_t> bad_spots; // LBAs
     std::string inquiry;               // empty: built from vendor, product, revision
     std::uint32_t led = 0;             // locate LED mode last set
+    // What the drive answers to SCSI commands the adapter forwards to it.
+    std::string serial;                // INQUIRY bytes 36-47
+    std::uint32_t spindle = SPINDLE_RUNNING;
+    std::uint32_t spin_up_polls = 0;   // TEST UNIT READYs answered "becoming ready" after a start
+    std::uint32_t spin_up_left = 0;
+    std::uint32_t start_stops = 0;     // spindle starts counted by the drive
+    std::uint32_t log_seed = 0;        // varies the contents of its logs and log pages
+    std::uint32_t log_saves = 0;       // LOG SENSE requests with the save-parameters bit
+    // Lengths of the internal logs after their 4-byte header, selectors 1, 2, 4, 8.
+    std::array<std::uint32_t, INTERNAL_LOGS> log_lengths = {1020, 70000, 16380, 508};
+    // A chosen answer for the next `answer_count` commands: SCSI status, and
+    // with CHECK CONDITION the sense key, ASC and ASCQ (0xKKAAQQ) and the
+    // sense information field.
+    std::uint32_t answer_status = 0;
+    std::uint32_t answer_sense = 0;
+    std::uint32_t answer_info = 0;
+    std::uint32_t answer_count = 0;
     bool operator==(const physical_drive&) const = default;
 };
 

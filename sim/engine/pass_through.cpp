@@ -1,16 +1,21 @@
 // SCSI pass-through on the simulated machine's devices. A port device stands
-// for the adapter's RAID disk, the disk through which wrapped commands reach
-// the drives: it answers INQUIRY with its identity and TEST UNIT READY, and
-// ends every other command with CHECK CONDITION, ILLEGAL REQUEST.
+// for the adapter's RAID disk. It answers INQUIRY with its identity and TEST
+// UNIT READY itself, forwards the vendor-wrapped commands (0xBB data in, 0xBA
+// data out or none; byte 1 the drive, the drive's own command from byte 2) to
+// the physical drive, and ends every other command with CHECK CONDITION,
+// ILLEGAL REQUEST.
 #include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "clock.h"
 #include "dispatch.h"
+#include "drive_scsi.h"
 #include "plat/error.h"
 #include "sim/device.h"
 #include "sim/root.h"
 #include "store.h"
+#include "tasks.h"
 
 namespace sim {
 
@@ -18,9 +23,20 @@ namespace {
 
 constexpr std::uint8_t OP_TEST_UNIT_READY = 0x00;
 constexpr std::uint8_t OP_INQUIRY = 0x12;
+constexpr std::uint8_t WRAP_DATA_IN = 0xBB;
+constexpr std::uint8_t WRAP_DATA_OUT = 0xBA;
+constexpr std::size_t WRAP_LENGTH = 2;
 
-constexpr std::uint8_t SCSI_GOOD = 0x00;
 constexpr std::uint8_t INQUIRY_EVPD = 0x01;
+constexpr std::uint8_t ASC_NO_SUCH_UNIT = ASC_LUN_NOT_SUPPORTED;
+
+// The largest transfer the adapter's port carries in one command; a longer
+// one fails the call, as the port driver refuses it.
+constexpr std::size_t MAX_TRANSFER = 0x200000;
+
+// A request waits this long for the adapter's lock: the storage stack queues
+// commands where a control request is answered busy.
+constexpr int LOCK_WAIT_MS = 5000;
 
 // Standard INQUIRY data: a direct-access device of SPC-3, response format 2.
 constexpr std::size_t INQUIRY_LENGTH = 36;
@@ -32,10 +48,6 @@ constexpr std::size_t REVISION_AT = 32;
 
 constexpr char RAID_DISK_VENDOR[] = "MERIDAN";
 constexpr char RAID_DISK_PRODUCT_SUFFIX[] = " RAID";
-
-// Fixed-format sense data of 18 bytes.
-constexpr std::size_t SENSE_LENGTH = 18;
-constexpr std::uint8_t SENSE_CURRENT_FIXED = 0x70;
 
 void put_text(std::uint8_t* at, std::size_t width, const std::string& text)
 {
@@ -56,25 +68,27 @@ void build_inquiry(const adapter& a, std::uint8_t (&data)[INQUIRY_LENGTH])
     put_text(data + REVISION_AT, INQUIRY_LENGTH - REVISION_AT, a.firmware);
 }
 
-void check_condition(const plat::scsi_request& request, plat::scsi_result& result, std::uint8_t asc)
+// Puts a drive's or the RAID disk's reply into the caller's result; the sense
+// is cut to the caller's buffer.
+void deliver(const drive_reply& reply, const plat::scsi_request& request, plat::scsi_result& result)
 {
-    std::uint8_t sense[SENSE_LENGTH] = {};
-    sense[0] = SENSE_CURRENT_FIXED;
-    sense[2] = SENSE_ILLEGAL_REQUEST;
-    sense[7] = SENSE_LENGTH - 8;
-    sense[12] = asc;
-    result.status = SCSI_CHECK_CONDITION;
-    result.sense_length = static_cast<std::uint32_t>(std::min(request.sense.size(), SENSE_LENGTH));
-    std::copy_n(sense, result.sense_length, request.sense.begin());
+    result.status = reply.status;
+    result.transferred = reply.transferred;
+    result.sense_length = static_cast<std::uint32_t>(std::min<std::size_t>(request.sense.size(), reply.sense_length));
+    std::copy_n(reply.sense.begin(), result.sense_length, request.sense.begin());
 }
 
-void inquiry(const adapter& a, const plat::scsi_request& request, plat::scsi_result& result)
+drive_reply refusal(std::uint8_t asc)
+{
+    drive_reply reply;
+    reply.check_condition(build_sense(SENSE_ILLEGAL_REQUEST, asc, 0));
+    return reply;
+}
+
+drive_reply inquiry(const adapter& a, const plat::scsi_request& request)
 {
     // Only the standard data is kept; vital product data pages are not.
-    if ((request.cdb.size() < 6) || (request.cdb[1] & INQUIRY_EVPD) != 0) {
-        check_condition(request, result, ASC_INVALID_FIELD_IN_CDB);
-        return;
-    }
+    if ((request.cdb.size() < 6) || (request.cdb[1] & INQUIRY_EVPD) != 0) return refusal(ASC_INVALID_FIELD_IN_CDB);
     std::uint8_t data[INQUIRY_LENGTH];
     build_inquiry(a, data);
     const std::size_t allocation = (std::size_t{request.cdb[3]} << 8) | request.cdb[4];
@@ -82,11 +96,72 @@ void inquiry(const adapter& a, const plat::scsi_request& request, plat::scsi_res
                                   ? std::min({allocation, request.data.size(), INQUIRY_LENGTH})
                                   : 0;
     std::copy_n(data, moved, request.data.begin());
-    result.status = SCSI_GOOD;
-    result.transferred = static_cast<std::uint32_t>(moved);
+    drive_reply reply;
+    reply.transferred = static_cast<std::uint32_t>(moved);
+    return reply;
+}
+
+// A wrapped command: checked by the adapter, carried out by the drive under
+// the adapter's lock, the drive's new state saved.
+std::uint32_t forward_to_drive(std::uint32_t port, const plat::scsi_request& request, drive_reply& reply)
+{
+    const std::span<const std::uint8_t> cdb = request.cdb;
+    const bool wrong_direction = cdb[0] == WRAP_DATA_IN ? request.direction == plat::scsi_direction::out
+                                                        : request.direction == plat::scsi_direction::in;
+    if (cdb.size() <= WRAP_LENGTH || wrong_direction) {
+        reply = refusal(ASC_INVALID_FIELD_IN_CDB);
+        return plat::ERR_SUCCESS;
+    }
+    const std::string root = root_dir();
+    root_lock lock;
+    switch (lock.lock_within(adapter_lock_path(root, port), LOCK_WAIT_MS)) {
+    case root_lock::outcome::held: break;
+    case root_lock::outcome::busy: return plat::ERR_SEM_TIMEOUT;
+    case root_lock::outcome::failed: return plat::ERR_IO_DEVICE;
+    }
+    adapter a;
+    clock_reading clock;
+    if (!load_adapter(root, port, a).empty() || !read_clock(root, clock).empty()) return plat::ERR_IO_DEVICE;
+    if (a.faults.silent != 0) return plat::ERR_SEM_TIMEOUT;
+    advance_tasks(a, clock.now_ms);
+
+    const std::uint32_t hdd = cdb[1];
+    if (hdd >= DRIVE_SLOTS || !a.drives[hdd].present) {
+        reply = refusal(ASC_NO_SUCH_UNIT);
+        return plat::ERR_SUCCESS;
+    }
+    const std::span<std::uint8_t> data_in =
+        request.direction == plat::scsi_direction::in ? request.data : std::span<std::uint8_t>();
+    reply = drive_command(a, hdd, cdb.subspan(WRAP_LENGTH), data_in);
+    return save_adapter(root, a).empty() ? plat::ERR_SUCCESS : plat::ERR_IO_DEVICE;
 }
 
 } // namespace
+
+std::uint32_t raid_disk_pass_through(std::uint32_t port, const plat::scsi_request& request, plat::scsi_result& result)
+{
+    result = {};
+    if (!plat::well_formed(request) || request.data.size() > MAX_TRANSFER) return plat::ERR_INVALID_PARAMETER;
+    drive_reply reply;
+    if (request.cdb[0] == WRAP_DATA_IN || request.cdb[0] == WRAP_DATA_OUT) {
+        const std::uint32_t code = forward_to_drive(port, request, reply);
+        if (code != plat::ERR_SUCCESS) return code;
+        deliver(reply, request, result);
+        return plat::ERR_SUCCESS;
+    }
+    // The state file is replaced whole, so it reads consistently without the
+    // adapter's lock; the RAID disk's own commands change nothing.
+    adapter a;
+    if (!load_adapter(root_dir(), port, a).empty()) return plat::ERR_IO_DEVICE;
+    if (a.faults.silent != 0) return plat::ERR_SEM_TIMEOUT;
+    switch (request.cdb[0]) {
+    case OP_INQUIRY: reply = inquiry(a, request); break;
+    case OP_TEST_UNIT_READY: break;
+    default: reply = refusal(ASC_INVALID_OPERATION_CODE); break;
+    }
+    deliver(reply, request, result);
+    return plat::ERR_SUCCESS;
+}
 
 std::uint32_t device_pass_through(const device_ref& device, const plat::scsi_request& request,
                                   plat::scsi_result& result)
@@ -94,20 +169,7 @@ std::uint32_t device_pass_through(const device_ref& device, const plat::scsi_req
     result = {};
     if (device.number < 0) return plat::ERR_INVALID_HANDLE;
     if (device.type != device_ref::kind::scsi_port) return plat::ERR_INVALID_FUNCTION;
-    if (!plat::well_formed(request)) return plat::ERR_INVALID_PARAMETER;
-
-    // The state file is replaced whole, so it reads consistently without the
-    // adapter's lock; a pass-through changes nothing.
-    adapter a;
-    if (!load_adapter(root_dir(), static_cast<std::uint32_t>(device.number), a).empty()) return plat::ERR_IO_DEVICE;
-    if (a.faults.silent != 0) return plat::ERR_SEM_TIMEOUT;
-
-    switch (request.cdb[0]) {
-    case OP_INQUIRY: inquiry(a, request, result); break;
-    case OP_TEST_UNIT_READY: result.status = SCSI_GOOD; break;
-    default: check_condition(request, result, ASC_INVALID_OPERATION_CODE); break;
-    }
-    return plat::ERR_SUCCESS;
+    return raid_disk_pass_through(static_cast<std::uint32_t>(device.number), request, result);
 }
 
 } // namespace sim

@@ -27,6 +27,10 @@ int cmd_badspot(const args& a);
 int cmd_image(const args& a);
 int cmd_restart(const args& a);
 
+// The drives' SCSI side: identity, spindle, logs and chosen answers
+// (drive_commands.cpp).
+int cmd_drive(const args& a);
+
 // The machine's Event Log (eventlog_command.cpp).
 int cmd_eventlog(const args& a);
 

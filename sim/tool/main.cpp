@@ -42,6 +42,20 @@ constexpr char USAGE[] =
     "  pull PORT DRIVE                take a drive out of its slot\n"
     "  insert PORT DRIVE [KEY=VALUE]  put a drive into an empty slot; keys as in a\n"
     "                                 scenario's [drive N] section (vendor, size_mb, ...)\n"
+    "  drive set PORT DRIVE KEY=VALUE...\n"
+    "                                 change a drive's keys as in a [drive N] section\n"
+    "                                 (vendor, product, revision, serial, spin_up_polls, ...)\n"
+    "  drive spindle PORT DRIVE start|stop\n"
+    "                                 start or stop a drive's spindle\n"
+    "  drive logs PORT DRIVE SEED     fill the drive's internal logs and log pages anew\n"
+    "  drive dump PORT DRIVE LOG FILE write what the drive hands out for LOG: status,\n"
+    "                                 internal, command or controller (the internal logs with\n"
+    "                                 their header), or a log page in hex (0x31; 0x31/PC\n"
+    "                                 with page control PC, 1 without)\n"
+    "  drive answer PORT DRIVE STATUS N [SENSE [INFO]]\n"
+    "                                 answer SCSI status STATUS (hex) to the next N commands;\n"
+    "                                 with 2 (CHECK CONDITION) the sense 0xKKAAQQ (key,\n"
+    "                                 ASC, ASCQ) and the information field\n"
     "  volume add PORT LOGICAL LETTER put a Windows volume on a logical drive\n"
     "  volume remove LETTER           remove a Windows volume\n"
     "  clock                          show the clock background work follows\n"
@@ -350,7 +364,7 @@ constexpr command COMMANDS[] = {
     {"create", 0, 1, cmd_create},   {"show", 0, 0, cmd_show}, {"fault", 2, 5, cmd_fault},
     {"requests", 1, 1, cmd_requests}, {"hold", 2, 2, cmd_hold}, {"help", 0, 0, cmd_help}, {"sync", 0, 0, cmd_sync},
     {"fail", 2, 3, cmd_fail},         {"pull", 2, 2, cmd_pull}, {"insert", 2, 2 + 12, cmd_insert},
-    {"volume", 2, 4, cmd_volume},     {"clock", 0, 2, cmd_clock},
+    {"volume", 2, 4, cmd_volume},     {"drive", 4, 4 + 16, cmd_drive},     {"clock", 0, 2, cmd_clock},
     {"inconsistencies", 3, 3, cmd_inconsistencies}, {"restore", 4, 4 + 12, cmd_restore},
     {"badspot", 3, 3 + 16, cmd_badspot}, {"restart", 1, 1, cmd_restart}, {"image", 4, 13, cmd_image},
     {"eventlog", 0, 1, cmd_eventlog},

@@ -152,6 +152,7 @@ std::string adapter_report(const adapter& a)
     }
     out += flash_line(a);
     out += drive_rows(a);
+    out += drive_scsi_notes(a);
     const std::string logicals = layout_rows(a, a.logicals, false);
     out += logicals.empty() ? "  No logical drives.\n" : logicals;
     out += layout_rows(a, a.candidates, true);

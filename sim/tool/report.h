@@ -18,6 +18,10 @@ std::string adapter_report(const adapter& a);
 // Words for the pending faults ("none" when there are none).
 std::string faults_text(const fault_plan& f);
 
+// A line per drive whose spindle is not running or that has a chosen SCSI
+// answer pending (drive_commands.cpp).
+std::string drive_scsi_notes(const adapter& a);
+
 } // namespace sim
 
 #endif

@@ -1,6 +1,7 @@
 // The typed SCSI pass-through of the device facility, answered by the
 // simulated adapter's RAID disk behind a port device: INQUIRY and TEST UNIT
-// READY for real, every other command refused with ILLEGAL REQUEST sense;
+// READY for real, wrapped commands to drives forwarded (an empty slot
+// refused), every other command refused with ILLEGAL REQUEST sense;
 // requests no backend can carry fail the call itself.
 #include <gtest/gtest.h>
 
@@ -34,7 +35,7 @@ const command_case COMMAND_CASES[] = {
     {"inquiry into a smaller buffer", {0x12, 0, 0, 0, 96, 0}, scsi_direction::in, 20, 32, 0, 20, 0, 0},
     {"test unit ready", {0x00, 0, 0, 0, 0, 0}, scsi_direction::none, 0, 32, 0, 0, 0, 0},
     {"read(10) is not kept", {0x28, 0, 0, 0, 0, 0, 0, 0, 1, 0}, scsi_direction::in, 512, 32, 2, 0, 18, 0x20},
-    {"vendor wrapper is not kept", {0xBB, 3, 0x12, 0, 0, 0, 48, 0}, scsi_direction::in, 48, 32, 2, 0, 18, 0x20},
+    {"wrapped command to an empty slot", {0xBB, 9, 0x12, 0, 0, 0, 48, 0}, scsi_direction::in, 48, 32, 2, 0, 18, 0x25},
     {"vital product data is not kept", {0x12, 1, 0x80, 0, 36, 0}, scsi_direction::in, 96, 32, 2, 0, 18, 0x24},
     {"sense cut to its buffer", {0x1B, 0, 0, 0, 1, 0}, scsi_direction::none, 0, 8, 2, 0, 8, 0x20},
 };

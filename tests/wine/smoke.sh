@@ -53,9 +53,11 @@ trap cleanup EXIT
 
 # ---- Expected texts ---------------------------------------------------------
 
-# The exports the library's public header declares.
-header=$(cd "$(dirname "$0")/../../lib/ctl/include" && pwd)/zandllctl.h
-mapfile -t exports_expected < <(sed -n 's/^ZANEXPORT .* ZANAPI \([A-Za-z_]*\)(.*/\1/p' "$header")
+# The exports each library's public header declares.
+lib=$(cd "$(dirname "$0")/../../lib" && pwd)
+mapfile -t exports_expected < <(sed -n 's/^ZANEXPORT .* ZANAPI \([A-Za-z_]*\)(.*/\1/p' "$lib/ctl/include/zandllctl.h")
+mapfile -t pth_exports_expected < <(sed -n 's/^ZANPASEXPORT int ZANPASAPI \([A-Za-z]*\)(.*/\1/p' \
+    "$lib/pth/include/zandllpth.h")
 
 # The usage text: 30 lines and the newline that follows them, which the tool's
 # output adds to the text's own last one, so an empty line closes it.
@@ -64,28 +66,31 @@ usage_expected=$(cd "$(dirname "$0")/../expected" && pwd)/zancli-usage.txt
 
 # ---- Static checks: format, exports, self-contained binaries -----------------
 
+# check_dll_format NAME EXPORT...: the DLL's format and its exact export list.
 check_dll_format() {
-    local dll=$bin/zandllctl.dll
+    local name=$1
+    shift
+    local dll=$bin/$name
     if [[ ! -f $dll ]]; then
-        fail "zandllctl.dll is $pe_name" "$dll not found"
+        fail "$name is $pe_name" "$dll not found"
         return
     fi
     local dump
     dump=$("$objdump" -p "$dll" 2>&1)
     if grep -q "file format $pe_format" <<<"$dump" && grep -Eq "^Magic[[:space:]]+$pe_magic" <<<"$dump"; then
-        pass "zandllctl.dll is $pe_name"
+        pass "$name is $pe_name"
     else
-        fail "zandllctl.dll is $pe_name" "$(grep -E 'file format|^Magic' <<<"$dump" | tr '\n\t' '  ')"
+        fail "$name is $pe_name" "$(grep -E 'file format|^Magic' <<<"$dump" | tr '\n\t' '  ')"
     fi
 
     local got want
     got=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" |
         sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\][[:space:]]*//p' | LC_ALL=C sort)
-    want=$(printf '%s\n' "${exports_expected[@]}" | LC_ALL=C sort)
+    want=$(printf '%s\n' "$@" | LC_ALL=C sort)
     if [[ $got == "$want" ]]; then
-        pass "zandllctl.dll exports exactly the ${#exports_expected[@]} undecorated names"
+        pass "$name exports exactly the $# undecorated names"
     else
-        fail "zandllctl.dll exports exactly the ${#exports_expected[@]} undecorated names" \
+        fail "$name exports exactly the $# undecorated names" \
             "differences (< expected, > found): $(diff <(echo "$want") <(echo "$got") | grep '^[<>]' | tr '\n' ' ')"
     fi
 }
@@ -184,7 +189,8 @@ run_checks() {
     expect "platcheck" 0 "$work/expected"
 }
 
-check_dll_format
+check_dll_format zandllctl.dll "${exports_expected[@]}"
+check_dll_format zandllpth.dll "${pth_exports_expected[@]}"
 check_self_contained
 wine_unavailable=
 if start_prefix; then

@@ -1,0 +1,66 @@
+// A physical drive answering the SCSI commands the adapter forwards to it,
+// as a SAS drive does: GOOD, or CHECK CONDITION with fixed-format sense data.
+#ifndef SIM_ENGINE_DRIVE_SCSI_H
+#define SIM_ENGINE_DRIVE_SCSI_H
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "dispatch.h"
+#include "model.h"
+#include "plat/device.h"
+
+namespace sim {
+
+inline constexpr std::uint8_t SCSI_GOOD = 0x00;
+inline constexpr std::uint8_t SENSE_NOT_READY = 0x02;
+inline constexpr std::uint8_t ASC_NOT_READY = 0x04;
+inline constexpr std::uint8_t ASCQ_BECOMING_READY = 0x01;
+inline constexpr std::uint8_t ASCQ_START_REQUIRED = 0x02;
+
+// Fixed-format sense data (response code 0x70): sense key at byte 2, the
+// information field at bytes 3-6 (valid bit set when given), ASC and ASCQ at
+// bytes 12 and 13.
+inline constexpr std::size_t FIXED_SENSE_LENGTH = 18;
+using fixed_sense = std::array<std::uint8_t, FIXED_SENSE_LENGTH>;
+fixed_sense build_sense(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq, bool information_valid = false,
+                        std::uint32_t information = 0);
+
+struct drive_reply {
+    std::uint8_t status = SCSI_GOOD;
+    std::uint32_t transferred = 0;     // data bytes moved in
+    std::uint32_t sense_length = 0;    // 0, or FIXED_SENSE_LENGTH with CHECK CONDITION
+    fixed_sense sense = {};
+
+    void check_condition(const fixed_sense& s)
+    {
+        status = SCSI_CHECK_CONDITION;
+        sense = s;
+        sense_length = FIXED_SENSE_LENGTH;
+    }
+};
+
+// Starts the spindle (counted; ready at once or after `spin_up_polls` TEST
+// UNIT READYs) or stops it.
+void set_spindle(physical_drive& d, bool start);
+
+// Carries out the drive's own command `cdb` (the forwarded command without
+// the adapter's wrapper) on the present drive `hdd`. `data_in` is where data
+// the command returns goes (empty when the host takes none). The drive's
+// state changes as the command says: spindle, start-stop count, saved logs
+// and a chosen answer used up.
+drive_reply drive_command(adapter& a, std::uint32_t hdd, std::span<const std::uint8_t> cdb,
+                          std::span<std::uint8_t> data_in);
+
+// A SCSI pass-through to the RAID disk of the adapter on `port`: its own
+// INQUIRY and TEST UNIT READY, and the wrapped commands it forwards to a
+// drive. Returns 0 when the command was carried (status, data and sense in
+// `result` and the request's buffers) or the Windows error code with which
+// the call fails.
+[[nodiscard]] std::uint32_t raid_disk_pass_through(std::uint32_t port, const plat::scsi_request& request,
+                                                   plat::scsi_result& result);
+
+} // namespace sim
+
+#endif
