@@ -259,10 +259,10 @@ void apply_page_control(parameter& p, values kind, std::uint8_t pc)
 
 std::vector<std::uint8_t> page_with(std::uint8_t page, std::span<const std::uint8_t> body)
 {
-    std::vector<std::uint8_t> out(4, 0);
+    std::vector<std::uint8_t> out(4 + body.size(), 0);
     out[0] = page;
     store_be(out.data() + 2, 2, static_cast<std::uint32_t>(body.size()));
-    out.insert(out.end(), body.begin(), body.end());
+    std::copy(body.begin(), body.end(), out.begin() + 4);
     return out;
 }
 

@@ -13,7 +13,7 @@ setup() {
     run "$zansim" show
     [ "$status" -eq 0 ]
     grep -qx '  Drive 2: spindle stopped' <<<"$output"
-    [ "$(grep -c '^  Drive ' <<<"$output")" -eq 1 ]
+    [ "$(grep -c '^  Drive [0-9]*:' <<<"$output")" -eq 1 ]
 
     "$zansim" drive spindle 2 2 start
     "$zansim" drive spindle 2 1 stop

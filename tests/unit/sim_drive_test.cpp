@@ -247,7 +247,9 @@ TEST(sim_drive, the_raid_disk_forwards_wrapped_commands_and_keeps_the_drive_stat
         plat::scsi_result result;
         ASSERT_TRUE(port.pass_through({.cdb = c.cdb, .direction = c.direction, .data = data, .sense = sense}, result));
         EXPECT_EQ(result.status, c.status);
-        if (c.status == 2) EXPECT_EQ(sense[12], c.asc);
+        if (c.status == 2) {
+            EXPECT_EQ(sense[12], c.asc);
+        }
         if (c.status == 0 && c.data_size == 48) {
             EXPECT_EQ(std::string(data.begin() + 8, data.end()), "MERIDAN MRD2147SS       M101MRD0000A1234");
         }
