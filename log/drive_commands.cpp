@@ -14,9 +14,7 @@ constexpr std::uint32_t BUSY_REPEATS = 350;
 constexpr std::uint32_t BUSY_PAUSE_MS = 5;
 constexpr std::uint32_t OUT_SIZE = 260;
 
-using read_call = int(ZANPASAPI*)(zan::ZanPasRequest*, void*, std::uint32_t*, char*, std::uint32_t*);
-
-read_call library_call(drive_call call)
+ZanPasReadCall library_call(drive_call call)
 {
     switch (call) {
     case drive_call::inquiry: return ZanPasInquiry;

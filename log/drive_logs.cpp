@@ -1,5 +1,6 @@
 #include "drive_logs.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -159,7 +160,7 @@ bool finish(drive_channel& channel, bool started)
 template <std::size_t N>
 std::string field_text(const char (&field)[N])
 {
-    return std::string(field, strnlen(field, N));
+    return std::string(field, std::find(field, field + N, '\0'));
 }
 
 bool write_inquiry(const identity& id, const std::string& file_path)

@@ -104,12 +104,15 @@ Serial No.        : MRD0000A1234" ]
 @test "a stopped drive is started and stopped again; a spinning one is left spinning" {
     run "$zanlog" ZAN_0_HDDInquiry_2 "$out"
     [ "$output" = "ZAN1000-I HDD internal Log Get Success" ]
-    "$zansim" show | grep -E '^ +drive 2 .*spindle stopped' >/dev/null
-    "$zansim" show | grep -E '^ +drive 2 .*start_stops 1|starts 1' >/dev/null || "$zansim" show >&3
+    run "$zansim" show
+    grep -qx '  Drive 2: spindle stopped' <<<"$output"
+    grep -qx 'start_stops = 1' <<<"$(sed -n '/^\[drive 2\]/,/^$/p' "$ZAN_ROOT/adapters/port2.state")"
 
     run "$zanlog" ZAN_0_HDDInquiry_1 "$out"
     [ "$output" = "ZAN1000-I HDD internal Log Get Success" ]
-    ! "$zansim" show | grep -E '^ +drive 1 ' >/dev/null
+    run "$zansim" show
+    [ "$(grep -c '^  Drive [0-9]*:' <<<"$output")" -eq 1 ]
+    grep -qx 'start_stops = 0' <<<"$(sed -n '/^\[drive 1\]/,/^$/p' "$ZAN_ROOT/adapters/port2.state")"
 }
 
 @test "other vendors, absent drives, a second run, a busy pass-through and a failing command" {
