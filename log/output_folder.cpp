@@ -18,6 +18,8 @@ constexpr std::uint32_t DEFAULT_LIMIT_MIB = 4;
 constexpr std::uint32_t LARGEST_LIMIT_MIB = 1024;
 constexpr std::uint64_t MIB = 1048576;
 
+constexpr std::uint32_t ERR_DISK_FULL = 112;
+
 constexpr std::size_t TRACE_NAME_CHARS = 29;
 constexpr std::size_t STAMP_CHARS = 14;
 constexpr char LATEST_STAMP[] = "99991231235959";
@@ -69,7 +71,12 @@ bool apply_size_limit(const std::string& folder, const std::string& output_path)
     folder_walk walk;
     if (!walk_output_folder(folder, walk)) return report_error(plat::last_error(), shown::general);
     if (walk.total <= limit * MIB) return true;
-    if (!walk.candidate) return false; // nothing of ours to delete
+    if (!walk.candidate) {
+        // Nothing of ours to delete: the run ends unreported, with "disk
+        // full" as its exit code.
+        plat::set_last_error(ERR_DISK_FULL);
+        return false;
+    }
     if (!plat::delete_file((output_path + *walk.candidate).c_str())) {
         return report_error(plat::last_error(), shown::general);
     }

@@ -250,7 +250,8 @@ ZAN1006-E Log type : RAID Log" ]
     "$ZAN_BIN/zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog || true
     [ ! -e "$log/20090102000000_ZAN_0_FWTrcLog" ]
     [ "$("$zansim" eventlog | grep -c 0xE0001244)" -eq 3 ]
-    "$ZAN_BIN/zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog || true
+    run "$ZAN_BIN/zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog
+    [ "$status" -eq 112 ]
     [ "$("$zansim" eventlog | grep -c 0xE0001244)" -eq 3 ]
     [ -e "$log/20080101000000_ZAN_0_RaidLog" ] && [ -e "$log/sub/big" ]
 }
