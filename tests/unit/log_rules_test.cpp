@@ -1,6 +1,7 @@
 // zanlog without adapters: the command line and its keywords, the output
 // folder's separator, the size limit's choice of the file to delete, the
-// adapter regions, the driver kind of Qvmraid ports and the file names.
+// adapter regions, the driver kind of Qvmraid ports, the file names and the
+// console lines of the reporting routine.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,6 +12,7 @@
 #include "command_line.h"
 #include "log_run.h"
 #include "output_folder.h"
+#include "plat/error.h"
 #include "report.h"
 
 namespace {
@@ -153,6 +155,46 @@ TEST(LogAdapter, RegionsDriverKindsAndNames)
     char detail[9];
     EXPECT_STREQ(zanlog::detail_code(0, detail), "50ffffff");
     EXPECT_STREQ(zanlog::detail_code(3, detail), "53ffffff");
+}
+
+TEST(LogReport, ConsoleLinesByCodeAndHowShown)
+{
+    const zanlog::log_type* drive_log = &zanlog::LOG_TYPES[5];
+    ASSERT_EQ(drive_log->kind, log_kind::drive_inquiry);
+    const std::string general_drive = "ZAN1005-E The error occurred while gathering the log.\n"
+                                      "ZAN1006-E Log type : HDD internal Log\n";
+    const struct {
+        std::uint32_t code;
+        zanlog::shown how;
+        const zanlog::log_type* type;
+        bool automatic;
+        std::string lines;
+    } cases[] = {
+        {1001, zanlog::shown::as_such, nullptr, false, "ZAN1001-E The parameter is incorrect.\n"},
+        {1002, zanlog::shown::as_such, drive_log, false, "ZAN1002-E It has already started.\n"},
+        {1004, zanlog::shown::as_such, nullptr, false, "ZAN1004-E Meridan Raid Controller is not found.\n"},
+        {1008, zanlog::shown::as_such, drive_log, false,
+         general_drive + "ZAN1007-E Error code : 1008\nZAN1008-E HDD Not Found.\n"},
+        {1009, zanlog::shown::as_such, nullptr, false, "ZAN1009-E Command is not support\n"},
+        {1011, zanlog::shown::as_such, drive_log, false,
+         "ZAN1010-E time-out when gathering the log.\nZAN1006-E Log type : HDD internal Log\n"},
+        // The same codes shown as general errors, and system codes.
+        {1004, zanlog::shown::general, drive_log, false, general_drive + "ZAN1007-E Error code : 1004\n"},
+        {1117, zanlog::shown::general, drive_log, false, general_drive + "ZAN1007-E Error code : 1117\n"},
+        {2, zanlog::shown::general, nullptr, false,
+         "ZAN1005-E The error occurred while gathering the log.\nZAN1006-E Log type : Log Type Unknown\n"
+         "ZAN1007-E Error code : 2\n"},
+        // Automatic mode prints nothing; only the trace log reports, to the Event Log.
+        {1001, zanlog::shown::as_such, drive_log, true, ""},
+    };
+    for (const auto& c : cases) {
+        zanlog::current_run() = {c.automatic, c.type, 0};
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(zanlog::report_error(c.code, c.how));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.lines) << c.code;
+        EXPECT_EQ(plat::last_error(), c.code);
+    }
+    zanlog::current_run() = {};
 }
 
 } // namespace
