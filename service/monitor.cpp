@@ -10,6 +10,7 @@
 #include "reporter.h"
 #include "scsi_ports.h"
 #include "trace.h"
+#include "turbine.h"
 #include "zanioctl.h"
 
 namespace zan {
@@ -160,6 +161,9 @@ void start_monitoring(monitor_state& m)
         if (!request(a, IOCTL_KRAID_GET_DUMP_INFO, dump_info)) {
             report_event(0xE0001292, {detail_code(REASON_DUMP_INFO, index, 0xFF, 0xFF, 0xFF)});
         }
+    }
+    for (std::uint32_t i = 0; i < m.found; ++i) {
+        if (controller_number(m.adapters[i]) != 0) run_turbine_checks(m.adapters[i]);
     }
     for (std::uint32_t i = 0; i < m.found; ++i) {
         if (m.adapters[i].present) static_cast<void>(send_service_state(m.adapters[i], SERVICE_STARTED));

@@ -4,17 +4,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "plat/disk.h"
 #include "plat/volumes.h"
 
 namespace zan::pth {
 
 namespace {
 
-// STORAGE_PROPERTY_QUERY for the standard device property.
-constexpr std::uint32_t QUERY_SIZE = 12;
+// The answer buffer of the standard device property query.
 constexpr std::uint32_t DESCRIPTOR_SIZE = 1000;
-// STORAGE_DEVICE_DESCRIPTOR: ProductIdOffset at byte 16.
-constexpr std::size_t PRODUCT_ID_OFFSET_AT = 16;
+constexpr std::size_t PRODUCT_ID_OFFSET_AT = offsetof(plat::storage_device_descriptor, product_id_offset);
 constexpr char RAID_MARK[] = "RAID";
 
 std::uint32_t load_le32(const std::uint8_t* p)
@@ -25,10 +24,12 @@ std::uint32_t load_le32(const std::uint8_t* p)
 
 bool is_raid_disk(plat::device& disk)
 {
-    const std::uint8_t query[QUERY_SIZE] = {}; // StorageDeviceProperty, PropertyStandardQuery
+    // StorageDeviceProperty, PropertyStandardQuery: both zero.
+    const plat::storage_property_query query{};
     std::uint8_t descriptor[DESCRIPTOR_SIZE] = {};
     std::uint32_t returned = 0;
-    if (!disk.control(IOCTL_STORAGE_QUERY_PROPERTY, query, sizeof query, descriptor, sizeof descriptor, &returned)) {
+    if (!disk.control(plat::IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query, descriptor, sizeof descriptor,
+                      &returned)) {
         return false;
     }
     return describes_raid_disk(std::span(descriptor, std::min<std::size_t>(returned, sizeof descriptor)));
@@ -49,7 +50,7 @@ bool describes_raid_disk(std::span<const std::uint8_t> descriptor)
 bool open_disk(plat::device& disk, std::uint8_t number)
 {
     char path[32];
-    std::snprintf(path, sizeof path, "\\\\.\\PHYSICALDRIVE%u", static_cast<unsigned>(number));
+    std::snprintf(path, sizeof path, "%s%u", plat::PHYSICAL_DRIVE_PREFIX, static_cast<unsigned>(number));
     return disk.open(path);
 }
 

@@ -12,7 +12,6 @@
 namespace zan::pth {
 
 inline constexpr std::uint32_t DISKS_SEARCHED = 16;
-inline constexpr std::uint32_t IOCTL_STORAGE_QUERY_PROPERTY = 0x002D1400;
 
 // Whether a STORAGE_DEVICE_DESCRIPTOR answer (the bytes returned) names a
 // product identification that contains "RAID". Offsets that lead outside

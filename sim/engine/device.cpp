@@ -1,16 +1,20 @@
 // The simulated devices. A SCSI port device checks the control envelope as
 // the driver does, serialises requests with the adapter's lock, applies
 // pending faults and hands the request record to the firmware model. A volume
-// device tells where its volume lives.
+// device tells where its volume lives; a disk device answers as a disk
+// (disk.h) and hands pass-throughs to its adapter's RAID disk.
 #include "sim/device.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "clock.h"
+#include "disk.h"
 #include "dispatch.h"
 #include "faults.h"
+#include "plat/disk.h"
 #include "plat/error.h"
 #include "plat/volumes.h"
 #include "sim/root.h"
@@ -66,23 +70,40 @@ bool open_volume(const char* path, device_ref& out)
     return true;
 }
 
-// IOCTL_SCSI_GET_ADDRESS: the port of the volume's disk and its target, the
-// logical drive.
+// "\\.\PHYSICALDRIVEn" names disk n of the storage stack's numbering.
+bool open_disk(const char* path, std::size_t length, device_ref& out)
+{
+    const std::size_t prefix = sizeof plat::PHYSICAL_DRIVE_PREFIX - 1;
+    if (length <= prefix || length > prefix + 3) return false;
+    for (std::size_t i = 0; i < prefix; ++i) {
+        if (upper(path[i]) != plat::PHYSICAL_DRIVE_PREFIX[i]) return false;
+    }
+    const std::string digits(path + prefix);
+    if (digits.find_first_not_of("0123456789") != std::string::npos) return false;
+    const std::vector<volume_location> disks = list_disks(root_dir());
+    const auto n = static_cast<std::size_t>(std::stoul(digits));
+    if (n >= disks.size()) return false;
+    out.type = disks[n].system ? device_ref::kind::system_disk : device_ref::kind::disk;
+    out.number = static_cast<int>(disks[n].port);
+    out.target = disks[n].target;
+    return true;
+}
+
+volume_location disk_of(const device_ref& device)
+{
+    return {static_cast<std::uint32_t>(device.number), device.target, device.type == device_ref::kind::system_disk};
+}
+
+// A volume answers IOCTL_SCSI_GET_ADDRESS with the port of its disk and its
+// target, the logical drive.
 std::uint32_t volume_control(const device_ref& device, std::uint32_t code, void* out, std::uint32_t out_size,
                              std::uint32_t* returned)
 {
     if (code != plat::IOCTL_SCSI_GET_ADDRESS) return plat::ERR_INVALID_FUNCTION;
-    if (out == nullptr || out_size < sizeof(plat::scsi_address)) return plat::ERR_INSUFFICIENT_BUFFER;
     volume_location where;
     // The volume went away with its logical drive after it was opened.
     if (!locate_volume(root_dir(), static_cast<char>(device.number), where)) return plat::ERR_IO_DEVICE;
-    plat::scsi_address address{};
-    zan::store_le32(address.length, sizeof address);
-    address.port_number = static_cast<std::uint8_t>(where.port);
-    address.target_id = where.target;
-    std::memcpy(out, &address, sizeof address);
-    if (returned != nullptr) *returned = sizeof address;
-    return plat::ERR_SUCCESS;
+    return answer_address(where, out, out_size, returned);
 }
 
 } // namespace
@@ -92,12 +113,25 @@ std::uint32_t volume_mask()
     return volume_letters(root_dir());
 }
 
+std::vector<std::string> volume_names()
+{
+    std::vector<std::string> names;
+    for (const volume_entry& v : list_volumes(root_dir())) {
+        char name[64];
+        std::snprintf(name, sizeof name, "\\\\?\\Volume{5a4e%04x-%04x-0000-0000-0000000000%02x}\\",
+                      v.where.port, v.where.system ? 0xFFFFu : v.where.target, static_cast<unsigned>(v.letter));
+        names.emplace_back(name);
+    }
+    return names;
+}
+
 std::uint32_t open_device(const char* path, device_ref& out)
 {
     static constexpr char PREFIX[] = "\\\\.\\scsi";
     if (path == nullptr) return plat::ERR_INVALID_PARAMETER;
     const std::size_t length = std::strlen(path);
     if (length == 6 && open_volume(path, out)) return plat::ERR_SUCCESS;
+    if (open_disk(path, length, out)) return plat::ERR_SUCCESS;
     const std::size_t prefix = sizeof PREFIX - 1;
     if (length < prefix + 2 || path[length - 1] != ':') return plat::ERR_FILE_NOT_FOUND;
     for (std::size_t i = 0; i < prefix; ++i) {
@@ -119,7 +153,12 @@ std::uint32_t device_control(const device_ref& device, std::uint32_t code, const
 {
     if (returned != nullptr) *returned = 0;
     if (device.number < 0) return plat::ERR_INVALID_HANDLE;
-    if (device.type == device_ref::kind::volume) return volume_control(device, code, out, out_size, returned);
+    switch (device.type) {
+    case device_ref::kind::volume: return volume_control(device, code, out, out_size, returned);
+    case device_ref::kind::disk:
+    case device_ref::kind::system_disk: return disk_control(disk_of(device), code, in, in_size, out, out_size, returned);
+    case device_ref::kind::scsi_port: break;
+    }
     if (code != zan::IOCTL_SCSI_MINIPORT) return plat::ERR_INVALID_FUNCTION;
     if (in == nullptr || out == nullptr || in_size < HEADER || out_size < HEADER) return plat::ERR_INVALID_PARAMETER;
 
@@ -175,6 +214,33 @@ std::uint32_t device_control(const device_ref& device, std::uint32_t code, const
     zan::store_le16(answer + HEADER + layout->status_offset, status);
     if (returned != nullptr) *returned = size;
     return plat::ERR_SUCCESS;
+}
+
+std::uint32_t device_pass_through(const device_ref& device, const plat::scsi_request& request,
+                                  plat::scsi_result& result)
+{
+    result = {};
+    if (device.number < 0) return plat::ERR_INVALID_HANDLE;
+    switch (device.type) {
+    case device_ref::kind::scsi_port:
+        return raid_disk_pass_through(static_cast<std::uint32_t>(device.number), request, result);
+    case device_ref::kind::disk: {
+        // The disk's driver puts in the disk's own address on the way down.
+        adapter a;
+        if (!load_adapter(root_dir(), static_cast<std::uint32_t>(device.number), a).empty() ||
+            !a.logicals[device.target].defined) {
+            return plat::ERR_IO_DEVICE;
+        }
+        plat::scsi_request addressed = request;
+        addressed.path_id = 0;
+        addressed.target_id = device.target;
+        addressed.lun = 0;
+        return raid_disk_pass_through(static_cast<std::uint32_t>(device.number), addressed, result);
+    }
+    case device_ref::kind::volume:
+    case device_ref::kind::system_disk: break;
+    }
+    return plat::ERR_INVALID_FUNCTION;
 }
 
 } // namespace sim

@@ -9,7 +9,6 @@
 
 #include "dispatch.h"
 #include "model.h"
-#include "plat/device.h"
 
 namespace sim {
 
@@ -52,14 +51,6 @@ void set_spindle(physical_drive& d, bool start);
 // and a chosen answer used up.
 drive_reply drive_command(adapter& a, std::uint32_t hdd, std::span<const std::uint8_t> cdb,
                           std::span<std::uint8_t> data_in);
-
-// A SCSI pass-through to the RAID disk of the adapter on `port`: its own
-// INQUIRY and TEST UNIT READY, and the wrapped commands it forwards to a
-// drive. Returns 0 when the command was carried (status, data and sense in
-// `result` and the request's buffers) or the Windows error code with which
-// the call fails.
-[[nodiscard]] std::uint32_t raid_disk_pass_through(std::uint32_t port, const plat::scsi_request& request,
-                                                   plat::scsi_result& result);
 
 } // namespace sim
 

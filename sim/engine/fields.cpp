@@ -17,6 +17,8 @@ using K = field_kind;
 
 constexpr named_code YES_NO[] = {{"no", 0}, {"yes", 1}};
 constexpr named_code ON_OFF[] = {{"off", 0}, {"on", 1}};
+constexpr named_code DISK_STYLE[] = {{"basic", DISK_BASIC}, {"dynamic", DISK_DYNAMIC}};
+constexpr named_code TURBINE[] = {{"none", 0}, {"0x5A", 0x5A}, {"0xA5", 0xA5}};
 constexpr named_code PRIORITY[] = {{"high", 1}, {"middle", 2}, {"low", 3}};
 constexpr named_code BATTERY[] = {{"none", 0xFF}};
 constexpr named_code DRIVE_STATE[] = {
@@ -360,6 +362,8 @@ constexpr field<logical_drive> LOGICAL_FIELDS[] = {
     {.key = "forced", .kind = K::choice, .number = &logical_drive::forced, .names = YES_NO},
     {.key = "delete_step", .kind = K::number, .number = &logical_drive::delete_step, .limit = 2},
     {.key = "volumes", .kind = K::custom, .parse = parse_logical_volumes, .format = format_logical_volumes},
+    {.key = "disk", .kind = K::choice, .number = &logical_drive::disk_style, .names = DISK_STYLE},
+    {.key = "turbine", .kind = K::choice, .number = &logical_drive::turbine, .names = TURBINE},
 };
 
 constexpr field<registry_port> PORT_FIELDS[] = {

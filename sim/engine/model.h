@@ -100,6 +100,10 @@ struct physical_drive {
     bool operator==(const physical_drive&) const = default;
 };
 
+// How Windows keeps the disk of a logical drive.
+inline constexpr std::uint32_t DISK_BASIC = 0;
+inline constexpr std::uint32_t DISK_DYNAMIC = 1;
+
 struct logical_drive {
     bool defined = false;
     std::uint32_t raid_level = 1;      // 0, 1 (RAID 10 with four or more data members), 5
@@ -119,6 +123,8 @@ struct logical_drive {
     std::uint32_t forced = 0;          // force state change
     std::uint32_t delete_step = 0;     // deletion steps accepted so far (0-2)
     std::string volumes;               // letters of the Windows volumes on its disk
+    std::uint32_t disk_style = DISK_BASIC; // how Windows keeps its disk: DISK_BASIC, DISK_DYNAMIC
+    std::uint32_t turbine = 0;         // Raid Turbine: the level byte it reports instead (0x5A, 0xA5); 0 none
     bool operator==(const logical_drive&) const = default;
 };
 

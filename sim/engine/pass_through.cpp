@@ -1,5 +1,5 @@
-// SCSI pass-through on the simulated machine's devices. A port device stands
-// for the adapter's RAID disk. It answers INQUIRY with its identity and TEST
+// SCSI pass-through to an adapter's RAID disk, reached through its port
+// device or a logical drive's disk. It answers INQUIRY with its identity and TEST
 // UNIT READY itself, forwards the vendor-wrapped commands (0xBB data in, 0xBA
 // data out or none; byte 1 the drive, the drive's own command from byte 2) to
 // the physical drive, and ends every other command with CHECK CONDITION,
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "clock.h"
+#include "disk.h"
 #include "dispatch.h"
 #include "drive_scsi.h"
 #include "plat/error.h"
@@ -45,9 +46,6 @@ constexpr std::uint8_t RESPONSE_FORMAT = 0x02;
 constexpr std::size_t VENDOR_AT = 8;
 constexpr std::size_t PRODUCT_AT = 16;
 constexpr std::size_t REVISION_AT = 32;
-
-constexpr char RAID_DISK_VENDOR[] = "MERIDAN";
-constexpr char RAID_DISK_PRODUCT_SUFFIX[] = " RAID";
 
 void put_text(std::uint8_t* at, std::size_t width, const std::string& text)
 {
@@ -161,15 +159,6 @@ std::uint32_t raid_disk_pass_through(std::uint32_t port, const plat::scsi_reques
     }
     deliver(reply, request, result);
     return plat::ERR_SUCCESS;
-}
-
-std::uint32_t device_pass_through(const device_ref& device, const plat::scsi_request& request,
-                                  plat::scsi_result& result)
-{
-    result = {};
-    if (device.number < 0) return plat::ERR_INVALID_HANDLE;
-    if (device.type != device_ref::kind::scsi_port) return plat::ERR_INVALID_FUNCTION;
-    return raid_disk_pass_through(static_cast<std::uint32_t>(device.number), request, result);
 }
 
 } // namespace sim

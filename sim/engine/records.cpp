@@ -105,7 +105,7 @@ zan::LogicalDriveInfo layout_info(const adapter& a, const logical_drive& ld, int
         r.members[i].position = member_position(ld, i);
     }
     r.hot_spare_mode = static_cast<zan::u8>(ld.hot_spare_mode);
-    r.raid_level = static_cast<zan::u8>(ld.raid_level);
+    r.raid_level = static_cast<zan::u8>(ld.turbine != 0 ? ld.turbine : ld.raid_level);
     r.stripe_size.set(ld.stripe_blocks);
     r.sub_group_count = static_cast<zan::u8>(ld.sub_groups);
     r.auto_rebuild = static_cast<zan::u8>(ld.auto_rebuild);

@@ -5,10 +5,6 @@
 
 namespace sim {
 
-namespace {
-
-// The system volume's disk sits on the lowest SCSI port without a Zan
-// adapter (the machine's own controller), so it never matches one.
 std::uint32_t system_port(const std::string& root)
 {
     std::uint32_t port = 0;
@@ -16,12 +12,10 @@ std::uint32_t system_port(const std::string& root)
     return port;
 }
 
-} // namespace
-
 bool locate_volume(const std::string& root, char letter, volume_location& out)
 {
     if (letter == SYSTEM_VOLUME) {
-        out = {system_port(root), 0};
+        out = {system_port(root), 0, true};
         return true;
     }
     for (std::uint32_t port : list_ports(root)) {
@@ -39,16 +33,37 @@ bool locate_volume(const std::string& root, char letter, volume_location& out)
 
 std::uint32_t volume_letters(const std::string& root)
 {
-    std::uint32_t mask = 1u << (SYSTEM_VOLUME - 'A');
+    std::uint32_t mask = 0;
+    for (const volume_entry& v : list_volumes(root)) mask |= 1u << (v.letter - 'A');
+    return mask;
+}
+
+std::vector<volume_entry> list_volumes(const std::string& root)
+{
+    std::vector<volume_entry> volumes{{SYSTEM_VOLUME, {system_port(root), 0, true}}};
     for (std::uint32_t port : list_ports(root)) {
         adapter a;
         if (!load_adapter(root, port, a).empty()) continue;
-        for (const logical_drive& ld : a.logicals) {
-            if (!ld.defined) continue;
-            for (char letter : ld.volumes) mask |= 1u << (letter - 'A');
+        for (std::size_t n = 0; n < LOGICAL_SLOTS; ++n) {
+            if (!a.logicals[n].defined) continue;
+            for (char letter : a.logicals[n].volumes) volumes.push_back({letter, {port, static_cast<std::uint8_t>(n)}});
         }
     }
-    return mask;
+    return volumes;
+}
+
+std::vector<volume_location> list_disks(const std::string& root)
+{
+    std::vector<volume_location> disks;
+    for (std::uint32_t port : list_ports(root)) {
+        adapter a;
+        if (!load_adapter(root, port, a).empty()) continue;
+        for (std::size_t n = 0; n < LOGICAL_SLOTS; ++n) {
+            if (a.logicals[n].defined) disks.push_back({port, static_cast<std::uint8_t>(n)});
+        }
+    }
+    disks.push_back({system_port(root), 0, true});
+    return disks;
 }
 
 } // namespace sim

@@ -116,6 +116,21 @@ bool run_drive_type(reader& in, writer& out)
     return true;
 }
 
+// The whole volume enumeration in one answer; the client walks it.
+bool run_volume_names(reader& in, writer& out)
+{
+    if (!in.done()) return false;
+    std::vector<std::string> names;
+    plat::volume_search search;
+    std::string name;
+    for (bool more = search.first(name); more; more = search.next(name)) names.push_back(name);
+    const std::uint32_t error = plat::last_error();
+    out.u32(error == plat::ERR_NO_MORE_FILES ? plat::ERR_SUCCESS : failure());
+    out.u32(static_cast<std::uint32_t>(names.size()));
+    for (const std::string& n : names) out.text(n);
+    return true;
+}
+
 bool run_stop(session& s, reader& in, writer& out)
 {
     if (!in.done()) return false;
@@ -144,6 +159,7 @@ bool answer_request(session& s, std::span<const std::uint8_t> payload, std::vect
         case op::pass_through: ok = run_pass_through(s, in, out); break;
         case op::volume_mask: ok = run_volume_mask(in, out); break;
         case op::drive_type: ok = run_drive_type(in, out); break;
+        case op::volume_names: ok = run_volume_names(in, out); break;
         case op::stop: ok = run_stop(s, in, out); break;
         default: ok = false; break;
         }

@@ -37,4 +37,10 @@ int cmd_eventlog(const args& a);
 // The service controller stand-in (service_command.cpp).
 int cmd_service(const args& a);
 
+// Disks, Raid Turbine logical drives and the desktop (disk_commands.cpp).
+int cmd_disks(const args& a);
+int cmd_disk(const args& a);
+int cmd_turbine(const args& a);
+int cmd_desktop(const args& a);
+
 #endif

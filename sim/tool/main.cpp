@@ -58,6 +58,13 @@ constexpr char USAGE[] =
     "                                 ASC, ASCQ) and the information field\n"
     "  volume add PORT LOGICAL LETTER put a Windows volume on a logical drive\n"
     "  volume remove LETTER           remove a Windows volume\n"
+    "  disks                          list the Windows disks, as \\\\.\\PHYSICALDRIVEn numbers them\n"
+    "  disk PORT LOGICAL basic|dynamic\n"
+    "                                 make a logical drive's disk a basic or a dynamic disk\n"
+    "  turbine PORT LOGICAL 0x5A|0xA5|none\n"
+    "                                 make a logical drive a Raid Turbine one (its level byte)\n"
+    "  desktop                        list the message boxes shown on the machine\n"
+    "  desktop clear                  close them all\n"
     "  clock                          show the clock background work follows\n"
     "  clock set [SECONDS]            stop the clock (at SECONDS since 1970, or now); it\n"
     "                                 then moves only when told\n"
@@ -371,6 +378,8 @@ constexpr command COMMANDS[] = {
     {"event", 3, 3 + 32, cmd_event},
     {"service", 2, 32, cmd_service},
     {"serve", 0, 2, cmd_serve},
+    {"disks", 0, 0, cmd_disks},     {"disk", 3, 3, cmd_disk}, {"turbine", 3, 3, cmd_turbine},
+    {"desktop", 0, 1, cmd_desktop},
 };
 
 } // namespace

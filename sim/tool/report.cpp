@@ -83,13 +83,16 @@ std::string layout_rows(const adapter& a, const std::array<logical_drive, LOGICA
         const std::string stripe = ld.stripe_blocks == 0 ? "none" : std::to_string(ld.stripe_blocks / 2) + "k";
         std::string volumes;
         for (char letter : ld.volumes) volumes += (volumes.empty() ? "" : " ") + std::string(1, letter) + ":";
+        if (volumes.empty()) volumes = "-";
+        if (ld.disk_style == DISK_DYNAMIC) volumes += ", dynamic disk";
+        if (ld.turbine != 0) volumes += ", Raid Turbine " + word({}, ld.turbine);
         const std::string progress = std::to_string(ld.progress) + "%";
         const std::uint8_t state = candidates ? array_state(a, ld) : logical_state(a, n);
         out += line("  %-9d %-6s %-10s %8u  %-6s %-18s %-10s %-11s %-8s %-6u %s", n,
                     ("RAID" + format_level(ld)).c_str(), word(LOGICAL_STATE_NAMES, state).c_str(),
                     logical_size_mb(a, ld), stripe.c_str(), format_members(ld).c_str(),
                     word(REBUILD_NAMES, ld.rebuild).c_str(), word(MAINTENANCE_NAMES, ld.maintenance).c_str(),
-                    progress.c_str(), ld.errors, volumes.empty() ? "-" : volumes.c_str());
+                    progress.c_str(), ld.errors, volumes.c_str());
     }
     return out;
 }

@@ -190,6 +190,7 @@ TEST(pth_exports, wrappers_fill_in_their_operation_code_by_target)
     }
     // Texts stop at the caller's out size.
     ZanPasRequest plain = request_for(1);
+    plain.disk_number = 7;
     std::uint32_t length = 0;
     char out[8];
     std::memset(out, 'x', sizeof out);

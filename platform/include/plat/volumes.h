@@ -1,11 +1,12 @@
-// Volumes: the drive letters of the machine and what lies behind them.
-// A volume's device ("\\\\.\\C:") is opened with plat::device; its SCSI
-// address comes from IOCTL_SCSI_GET_ADDRESS.
+// Volumes: the drive letters of the machine, its volumes and what lies
+// behind them. A volume's device ("\\\\.\\C:") is opened with plat::device;
+// its SCSI address comes from IOCTL_SCSI_GET_ADDRESS.
 #ifndef PLAT_VOLUMES_H
 #define PLAT_VOLUMES_H
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace plat {
 
@@ -24,6 +25,31 @@ std::uint32_t logical_drive_mask();
 
 // GetDriveType of a root path such as "C:\\".
 std::uint32_t drive_type(const char* root_path);
+
+// ERROR_NO_MORE_FILES: the end of a volume search.
+inline constexpr std::uint32_t ERR_NO_MORE_FILES = 18;
+
+// FindFirstVolume / FindNextVolume / FindVolumeClose: the volume names of
+// the machine ("\\\\?\\Volume{GUID}\\"), with or without drive letters, one
+// after the other. A search is closed when destroyed.
+class volume_search {
+public:
+    volume_search() = default;
+    ~volume_search();
+    volume_search(const volume_search&) = delete;
+    volume_search& operator=(const volume_search&) = delete;
+
+    // Starts a search with the first volume's name; false with last_error()
+    // set when the search can't start.
+    [[nodiscard]] bool first(std::string& name);
+    // The next volume's name; false with last_error() set, ERR_NO_MORE_FILES
+    // after the last one.
+    [[nodiscard]] bool next(std::string& name);
+    void close();
+
+private:
+    void* handle_ = nullptr;
+};
 
 inline constexpr std::uint32_t IOCTL_SCSI_GET_ADDRESS = 0x00041018;
 

@@ -48,6 +48,8 @@ enum class op : std::uint8_t {
     drive_type = 6,
     // stops the server                       -> u32 0
     stop = 7,
+    //                                        -> u32 error, u32 count, text name (count times)
+    volume_names = 8,
 };
 
 // control flags: which of the caller's buffers exist (a null pointer stays null).
