@@ -74,8 +74,9 @@ Serial No.        : MRD0000A1234" ]
             [ "$(listed_hex "$file" "<Page$page>")" = "$(file_hex "$BATS_TEST_TMPDIR/page")" ]
         done
     done
-    # Page 31, the error history, is longer than one request and listed whole.
-    grep -q '^00003590: ' "$(log_file _HDDLogSense_1)"
+    # Page 31, the error history (13684 bytes), is longer than one request
+    # of 4096 bytes and listed whole.
+    [ "$(sed -n '/^<Page31>/,/^</p' "$(log_file _HDDLogSense_1)" | grep -c '^0000357')" -eq 1 ]
 }
 
 @test "internal logs of a VELMORA drive, read in pieces; refused on a Meridan drive" {
