@@ -2,8 +2,8 @@
 # Times the suite's commands against /bin/true, paired round by round in one
 # run on a scratch root, and prints each as a ratio; then the request costs
 # of bench/request_bench.cpp, the service's poll cycle over four full event
-# rings (bench/service_walk_bench.cpp), the CPU the waiting service uses and
-# an 8 MiB firmware update.
+# rings (bench/service_walk_bench.cpp), the CPU the waiting service uses, an
+# 8 MiB firmware update, and the log tool collecting a 2 MiB RAID log.
 #   bench/run.sh [BUILD_FOLDER] [ROUNDS]      (defaults: build, 20)
 set -eu
 bin="${1:-build}/bin"
@@ -37,6 +37,9 @@ paired "zancli -AdpAllInfo -aALL" "$bin/zancli" -AdpAllInfo -aALL
 paired "zancli -PDList -aALL" "$bin/zancli" -PDList -aALL
 paired "zancli -LDInfo -Lall -aALL" "$bin/zancli" -LDInfo -Lall -aALL
 paired "zancli -AdpCount" "$bin/zancli" -AdpCount
+mkdir "$ZAN_ROOT/logs"
+paired "zanlog ZAN_0_RaidLog (2 MiB)" "$bin/zanlog" ZAN_0_RaidLog "$ZAN_ROOT/logs"
+rm -r "$ZAN_ROOT/logs"
 
 "$bin/zan_request_bench"
 "$bin/zan_service_walk_bench"

@@ -158,7 +158,7 @@ start_prefix() {
     prefix_ready=1
 }
 
-runtime_checks=("zancli -v" "zancli -h" "zancli -AdpCount" "zancli -foo" "dllcheck" "platcheck")
+runtime_checks=("zancli -v" "zancli -h" "zancli -AdpCount" "zancli -foo" "zanlog without adapters" "dllcheck" "platcheck")
 
 run_checks() {
     run zancli.exe -v
@@ -174,6 +174,11 @@ run_checks() {
     # An exit status of -1 reaches the shell as 255.
     run zancli.exe -foo
     expect_text "zancli -foo" 255 "-foo param is not supported."
+
+    # The log tool scans for adapters before it reads its command line; the
+    # exit status is the error code's low byte (1004).
+    run zanlog.exe ZAN_0_RaidLog 'C:\'
+    expect_text "zanlog without adapters" 236 "ZAN1004-E Meridan Raid Controller is not found."
 
     run dllcheck.exe "${exports_expected[@]}"
     expect_text "dllcheck" 0 "2.1"

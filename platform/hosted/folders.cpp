@@ -1,0 +1,173 @@
+// Folders and new files of the hosted build. A backslash in a path is a
+// separator, as on Windows, so that the Windows forms of the programs'
+// paths ("<folder>\Log") name the same files here.
+#include "plat/folders.h"
+
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <new>
+#include <sys/file.h>
+#include <sys/stat.h>
+
+#include "plat/error.h"
+#include "posix_io.h"
+#include "win_error.h"
+
+namespace plat {
+
+namespace {
+
+std::string native(const char* path)
+{
+    std::string text = path == nullptr ? std::string() : std::string(path);
+    std::replace(text.begin(), text.end(), '\\', '/');
+    return text;
+}
+
+bool fail_from_errno()
+{
+    hosted::set_last_error_from_errno();
+    return false;
+}
+
+} // namespace
+
+bool folder_exists(const char* path)
+{
+    struct stat info {};
+    if (::stat(native(path).c_str(), &info) != 0) {
+        set_last_error(errno == ENOENT ? ERR_FILE_NOT_FOUND : hosted::error_from_errno(errno));
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        set_last_error(ERR_DIRECTORY);
+        return false;
+    }
+    return true;
+}
+
+bool create_folder(const char* path)
+{
+    if (::mkdir(native(path).c_str(), 0755) != 0) {
+        // A missing parent is a path not found on Windows.
+        set_last_error(errno == ENOENT ? ERR_PATH_NOT_FOUND : hosted::error_from_errno(errno));
+        return false;
+    }
+    return true;
+}
+
+bool list_folder(const char* path, std::vector<folder_entry>& entries)
+{
+    entries.clear();
+    const std::string folder = native(path);
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr) return fail_from_errno();
+    errno = 0;
+    while (const dirent* item = ::readdir(listing)) {
+        const std::string name = item->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat info {};
+        // A link is listed as what it is, never followed: a walk of the
+        // folder tree cannot loop.
+        if (::lstat((folder + "/" + name).c_str(), &info) != 0) continue;
+        folder_entry entry;
+        entry.name = name;
+        entry.is_folder = S_ISDIR(info.st_mode);
+        entry.size = entry.is_folder ? 0 : static_cast<std::uint64_t>(info.st_size);
+        entries.push_back(std::move(entry));
+        errno = 0;
+    }
+    const int error = errno;
+    ::closedir(listing);
+    if (error != 0) {
+        set_last_error(hosted::error_from_errno(error));
+        return false;
+    }
+    return true;
+}
+
+bool delete_file(const char* path)
+{
+    const std::string file = native(path);
+    struct stat info {};
+    if (::lstat(file.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        set_last_error(ERR_ACCESS_DENIED); // DeleteFile refuses a folder
+        return false;
+    }
+    return ::unlink(file.c_str()) == 0 || fail_from_errno();
+}
+
+bool file_size(const char* path, std::uint64_t& bytes)
+{
+    struct stat info {};
+    if (::stat(native(path).c_str(), &info) != 0) return fail_from_errno();
+    bytes = static_cast<std::uint64_t>(info.st_size);
+    return true;
+}
+
+output_file::~output_file()
+{
+    (void)close();
+}
+
+bool output_file::create(const char* path)
+{
+    (void)close();
+    const std::string file = native(path);
+    if (folder_exists(file.c_str())) {
+        set_last_error(ERR_ACCESS_DENIED); // CreateFile refuses a folder
+        return false;
+    }
+    hosted::unique_fd fd(::open(file.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!fd.valid()) {
+        set_last_error(errno == ENOENT ? ERR_PATH_NOT_FOUND : hosted::error_from_errno(errno));
+        return false;
+    }
+    // Not shared: another opener of the same file through this layer is
+    // refused, as Windows refuses a second opener.
+    if (const int error = hosted::lock_file(fd.get(), LOCK_EX | LOCK_NB); error != 0) {
+        set_last_error(error == EWOULDBLOCK ? ERR_SHARING_VIOLATION : hosted::error_from_errno(error));
+        return false;
+    }
+    handle_ = new (std::nothrow) hosted::unique_fd(std::move(fd));
+    if (handle_ == nullptr) {
+        set_last_error(ERR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    return true;
+}
+
+bool output_file::write(const void* data, std::size_t size)
+{
+    if (handle_ == nullptr) {
+        set_last_error(ERR_INVALID_HANDLE);
+        return false;
+    }
+    if (const int error = hosted::write_all(static_cast<hosted::unique_fd*>(handle_)->get(), data, size); error != 0) {
+        set_last_error(hosted::error_from_errno(error));
+        return false;
+    }
+    return true;
+}
+
+bool output_file::close()
+{
+    auto* fd = static_cast<hosted::unique_fd*>(handle_);
+    handle_ = nullptr;
+    if (fd == nullptr) return true;
+    const int error = fd->close_checked();
+    delete fd;
+    if (error != 0) {
+        set_last_error(hosted::error_from_errno(error));
+        return false;
+    }
+    return true;
+}
+
+bool output_file::is_open() const
+{
+    return handle_ != nullptr;
+}
+
+} // namespace plat

@@ -1,0 +1,60 @@
+#!/usr/bin/env bats
+# The monitoring service and the log tool together: a listed event makes the
+# service run zanlog for the adapter's firmware trace log in automatic mode,
+# which reports under the service's source into the same Event Log.
+
+setup() {
+    export ZAN_ROOT="$BATS_TEST_TMPDIR/root"
+    zansim="$ZAN_BIN/zansim"
+    bin="$BATS_TEST_TMPDIR/bin"
+    # The service finds the log tool in its own folder; the log folder is
+    # that folder's "\Log".
+    mkdir "$bin"
+    cp "$ZAN_BIN"/zanservice "$ZAN_BIN"/zanlog "$ZAN_BIN"/lib*.so "$bin/"
+}
+
+teardown() {
+    if "$zansim" service stop zanservice 2>/dev/null; then
+        "$zansim" service wait zanservice STOPPED
+    fi
+}
+
+# PTime and an EventID list holding the drive-failure code.
+service_keys() {
+    local key='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Services\zanservice\Parameters\Log'
+    printf '\n[%s]\n"PTime"=dword:%08x\n\n[%s\\EventID]\n"failed"=dword:00001000\n' "$key" "$1" "$key" \
+        >>"$ZAN_ROOT/registry.reg"
+}
+
+cycle() {
+    "$zansim" clock advance 120
+    "$zansim" service idle zanservice
+}
+
+start_service() {
+    "$zansim" create "$ZAN_SOURCE/sim/scenarios/one" >/dev/null
+    service_keys "$1"
+    "$zansim" clock set 1230797103
+    "$zansim" service start zanservice "$bin/zanservice" >/dev/null
+    "$zansim" service idle zanservice
+}
+
+@test "a listed event runs zanlog for the trace log; the adapter's refusal is its error report" {
+    start_service 1
+    "$zansim" fail 2 3
+    cycle
+    [ -d "$bin/Log" ] && [ -z "$(ls "$bin/Log")" ]
+    run "$zansim" eventlog
+    [ "${lines[-1]}" = "${#lines[@]} Error zanservice 0xE0001244: The F/W Trace Log error occurred when the zanlog was executed.  Error code : 1117 Detailedcode: 50ffffff." ]
+}
+
+@test "an adapter that no longer answers when the trace is due: error 1004 in the report" {
+    start_service 3  # the poll at the start counts as one cycle
+    "$zansim" fail 2 3
+    cycle
+    [ ! -e "$bin/Log" ]
+    "$zansim" fault silent 2 on
+    cycle
+    run "$zansim" eventlog
+    [ "${lines[-1]}" = "${#lines[@]} Error zanservice 0xE0001244: The F/W Trace Log error occurred when the zanlog was executed.  Error code : 1004 Detailedcode: 50ffffff." ]
+}
