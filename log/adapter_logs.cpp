@@ -6,6 +6,7 @@
 
 #include "exchange.h"
 #include "plat/error.h"
+#include "plat/file.h"
 #include "plat/folders.h"
 #include "report.h"
 #include "zanioctl.h"
@@ -87,14 +88,14 @@ bool collect_adapter_log(plat::device& port, const adapter_region& region, const
 {
     const std::span<std::uint8_t> buffer = request_buffer();
     zan::fill_envelope(buffer, zan::LOG_SENDER, zan::IOCTL_KRAID_SCSI_READ_BUFFER, zan::LARGE_TRANSFER_LENGTH);
-    plat::output_file file;
-    if (!file.create(file_path.c_str())) return report_error(plat::last_error(), shown::general);
+    plat::file file;
+    if (!file.create_replace_exclusive(file_path.c_str())) return report_error(plat::last_error(), shown::general);
     const std::uint8_t* data = record_of(buffer).data() + zan::SCSI_REQUEST_DATA;
     for (std::uint32_t piece = 0; piece < region.pieces; ++piece) {
         if (!read_piece(port, buffer, region, region.first_offset + piece * ADAPTER_PIECE_BYTES)) return false;
         if (!file.write(data, ADAPTER_PIECE_BYTES)) return report_error(plat::last_error(), shown::general);
     }
-    if (!file.close()) return report_error(plat::last_error(), shown::general);
+    if (!file.close_checked()) return report_error(plat::last_error(), shown::general);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "drive_commands.h"
 #include "hex_listing.h"
 #include "plat/error.h"
+#include "plat/file.h"
 #include "plat/folders.h"
 #include "plat/sync.h"
 #include "report.h"
@@ -54,16 +55,16 @@ class log_file {
 public:
     bool create(const std::string& path)
     {
-        return file_.create(path.c_str()) || report_error(plat::last_error(), shown::general);
+        return file_.create_replace_exclusive(path.c_str()) || report_error(plat::last_error(), shown::general);
     }
     bool write(const std::string& text)
     {
         return file_.write(text.data(), text.size()) || report_error(plat::last_error(), shown::general);
     }
-    bool close() { return file_.close() || report_error(plat::last_error(), shown::general); }
+    bool close() { return file_.close_checked() || report_error(plat::last_error(), shown::general); }
 
 private:
-    plat::output_file file_;
+    plat::file file_;
 };
 
 std::uint32_t be16_at(const std::vector<std::uint8_t>& data, std::size_t at)

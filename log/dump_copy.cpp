@@ -39,8 +39,8 @@ bool read_dump_dir(std::string& folder)
 
 bool copy(plat::file& source, const std::string& file_path)
 {
-    plat::output_file target;
-    if (!target.create(file_path.c_str())) return report_error(plat::last_error(), shown::general);
+    plat::file target;
+    if (!target.create_replace_exclusive(file_path.c_str())) return report_error(plat::last_error(), shown::general);
     std::vector<std::uint8_t> piece(COPY_PIECE_BYTES);
     for (;;) {
         std::size_t count = 0;
@@ -49,7 +49,7 @@ bool copy(plat::file& source, const std::string& file_path)
         if (!target.write(piece.data(), count)) return report_error(plat::last_error(), shown::general);
     }
     source.close();
-    if (!target.close()) return report_error(plat::last_error(), shown::general);
+    if (!target.close_checked()) return report_error(plat::last_error(), shown::general);
     return true;
 }
 

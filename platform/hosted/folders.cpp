@@ -47,16 +47,6 @@ bool folder_exists(const char* path)
     return true;
 }
 
-bool create_folder(const char* path)
-{
-    if (::mkdir(native(path).c_str(), 0755) != 0) {
-        // A missing parent is a path not found on Windows.
-        set_last_error(errno == ENOENT ? ERR_PATH_NOT_FOUND : hosted::error_from_errno(errno));
-        return false;
-    }
-    return true;
-}
-
 bool list_folder(const char* path, std::vector<folder_entry>& entries)
 {
     entries.clear();
@@ -104,70 +94,6 @@ bool file_size(const char* path, std::uint64_t& bytes)
     if (::stat(native(path).c_str(), &info) != 0) return fail_from_errno();
     bytes = static_cast<std::uint64_t>(info.st_size);
     return true;
-}
-
-output_file::~output_file()
-{
-    (void)close();
-}
-
-bool output_file::create(const char* path)
-{
-    (void)close();
-    const std::string file = native(path);
-    if (folder_exists(file.c_str())) {
-        set_last_error(ERR_ACCESS_DENIED); // CreateFile refuses a folder
-        return false;
-    }
-    hosted::unique_fd fd(::open(file.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!fd.valid()) {
-        set_last_error(errno == ENOENT ? ERR_PATH_NOT_FOUND : hosted::error_from_errno(errno));
-        return false;
-    }
-    // Not shared: another opener of the same file through this layer is
-    // refused, as Windows refuses a second opener.
-    if (const int error = hosted::lock_file(fd.get(), LOCK_EX | LOCK_NB); error != 0) {
-        set_last_error(error == EWOULDBLOCK ? ERR_SHARING_VIOLATION : hosted::error_from_errno(error));
-        return false;
-    }
-    handle_ = new (std::nothrow) hosted::unique_fd(std::move(fd));
-    if (handle_ == nullptr) {
-        set_last_error(ERR_NOT_ENOUGH_MEMORY);
-        return false;
-    }
-    return true;
-}
-
-bool output_file::write(const void* data, std::size_t size)
-{
-    if (handle_ == nullptr) {
-        set_last_error(ERR_INVALID_HANDLE);
-        return false;
-    }
-    if (const int error = hosted::write_all(static_cast<hosted::unique_fd*>(handle_)->get(), data, size); error != 0) {
-        set_last_error(hosted::error_from_errno(error));
-        return false;
-    }
-    return true;
-}
-
-bool output_file::close()
-{
-    auto* fd = static_cast<hosted::unique_fd*>(handle_);
-    handle_ = nullptr;
-    if (fd == nullptr) return true;
-    const int error = fd->close_checked();
-    delete fd;
-    if (error != 0) {
-        set_last_error(hosted::error_from_errno(error));
-        return false;
-    }
-    return true;
-}
-
-bool output_file::is_open() const
-{
-    return handle_ != nullptr;
 }
 
 } // namespace plat

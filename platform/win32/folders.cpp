@@ -17,11 +17,6 @@ bool folder_exists(const char* path)
     return true;
 }
 
-bool create_folder(const char* path)
-{
-    return CreateDirectoryA(path, nullptr) != FALSE;
-}
-
 bool list_folder(const char* path, std::vector<folder_entry>& entries)
 {
     entries.clear();
@@ -58,49 +53,6 @@ bool file_size(const char* path, std::uint64_t& bytes)
     if (GetFileAttributesExA(path, GetFileExInfoStandard, &data) == FALSE) return false;
     bytes = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
     return true;
-}
-
-output_file::~output_file()
-{
-    (void)close();
-}
-
-bool output_file::create(const char* path)
-{
-    (void)close();
-    HANDLE handle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    handle_ = handle;
-    return true;
-}
-
-bool output_file::write(const void* data, std::size_t size)
-{
-    const char* next = static_cast<const char*>(data);
-    while (size > 0) {
-        DWORD written = 0;
-        if (WriteFile(handle_, next, static_cast<DWORD>(size), &written, nullptr) == FALSE) return false;
-        if (written == 0) {
-            SetLastError(ERROR_WRITE_FAULT);
-            return false;
-        }
-        next += written;
-        size -= written;
-    }
-    return true;
-}
-
-bool output_file::close()
-{
-    HANDLE handle = handle_;
-    handle_ = nullptr;
-    return handle == nullptr || CloseHandle(handle) != FALSE;
-}
-
-bool output_file::is_open() const
-{
-    return handle_ != nullptr;
 }
 
 } // namespace plat
