@@ -42,7 +42,7 @@ trap cleanup EXIT
 
 echo "Windows programs: $windows_bin"
 
-"$hosted_bin/zansim" serve >"$work/serve.out" 2>&1 &
+ZAN_ROOT=$work/service-root "$hosted_bin/zansim" serve >"$work/serve.out" 2>&1 &
 for _ in $(seq 100); do
     port=$(sed -n 's/^Serving .* on 127\.0\.0\.1:\([0-9]*\)\.$/\1/p' "$work/serve.out")
     [[ -n $port ]] && break
@@ -52,12 +52,20 @@ done
 export ZAN_LINK_PORT=$port
 
 # A persistent server: every program then starts in a fraction of a second.
-# The prefix's services (an installed zanservice) keep the environment of its
-# start: the link's port and a root of their own.
 mkdir -p "$WINEPREFIX"
 "$wineserver" -p
-ZAN_ROOT=$work/service-root timeout 300 "$WINE" wineboot -i >"$work/boot.log" 2>&1 ||
-    { cat "$work/boot.log" >&2; exit 1; }
+timeout 300 "$WINE" wineboot -i >"$work/boot.log" 2>&1 || { cat "$work/boot.log" >&2; exit 1; }
+# The prefix's services (an installed zanservice) run with the environment
+# of the prefix's registry, not of the program that starts them: the link's
+# port goes there, and the server's own root serves them. Then the prefix
+# starts once more, because a first boot on a busy machine can leave two
+# service managers running side by side, each knowing other services.
+"$WINE" reg add 'HKLM\System\CurrentControlSet\Control\Session Manager\Environment' /v ZAN_LINK_PORT /d "$port" /f \
+    >>"$work/boot.log" 2>&1 || { cat "$work/boot.log" >&2; exit 1; }
+"$wineserver" -k
+"$wineserver" -w
+"$wineserver" -p
+ZAN_ROOT=$work/service-root timeout 300 "$WINE" wineboot >>"$work/boot.log" 2>&1 || { cat "$work/boot.log" >&2; exit 1; }
 
 # ZAN_BIN for the suites: the simulator's tool from the hosted build, every
 # Windows program behind a wrapper.
