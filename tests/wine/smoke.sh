@@ -158,7 +158,7 @@ start_prefix() {
     prefix_ready=1
 }
 
-runtime_checks=("zancli -v" "zancli -h" "zancli -AdpCount" "zancli -foo" "zanlog without adapters" "dllcheck" "platcheck")
+runtime_checks=("zancli -v" "zancli -h" "zancli -AdpCount" "zancli -foo" "zanlog without adapters" "zanservice outside the service manager" "dllcheck" "platcheck")
 
 run_checks() {
     run zancli.exe -v
@@ -179,6 +179,12 @@ run_checks() {
     # exit status is the error code's low byte (1004).
     run zanlog.exe ZAN_0_RaidLog 'C:\'
     expect_text "zanlog without adapters" 236 "ZAN1004-E Meridan Raid Controller is not found."
+
+    # Started by hand, the service's dispatcher finds no service manager
+    # (after about 10 s under Wine): it writes nothing and exits with 1.
+    run zanservice.exe
+    : >"$work/expected"
+    expect "zanservice outside the service manager" 1 "$work/expected"
 
     run dllcheck.exe "${exports_expected[@]}"
     expect_text "dllcheck" 0 "2.1"
