@@ -112,15 +112,17 @@ wait_service_state() {
     run "$ZAN_BIN/zansetup" -install
     [ "$output" = "Zan Utility Install success." ]
     start_service_until 4
-    # It contacts the adapters, says it started, and keeps running.
-    for _ in $(seq 60); do "$ZAN_BIN/zansim" show | grep -qx '  Monitoring service: started' && break; sleep 1; done
-    "$ZAN_BIN/zansim" show | grep -qx '  Monitoring service: started'
+    # It contacts both adapters, tells each it started, and keeps running.
+    started() { "$ZAN_BIN/zansim" show | grep -cx '  Monitoring service: started'; }
+    for _ in $(seq 60); do [ "$(started)" -eq 2 ] && break; sleep 1; done
+    [ "$(started)" -eq 2 ]
     [ "$(service_state)" = 4 ]
 
     "$WINE" sc stop zanservice >/dev/null
     wait_service_state 1
     [ "$(service_exit_codes)" = "0 0" ]
-    "$ZAN_BIN/zansim" show | grep -qx '  Monitoring service: stops'
+    # Each adapter had its stop notice.
+    [ "$("$ZAN_BIN/zansim" show | grep -cx '  Monitoring service: stops')" -eq 2 ]
 
     run "$ZAN_BIN/zansetup" -uninstall
     [ "$output" = "Zan Utility Uninstall success." ]
