@@ -62,10 +62,15 @@ void read_cont_para(const adapter& a, std::size_t offset, std::span<std::uint8_t
     std::memcpy(out.data(), reinterpret_cast<const std::uint8_t*>(&para) + offset, out.size());
 }
 
+// The NVRAM buffer: 32 KiB, the settings image first; the rest is unused and
+// reads as zeros (the caller hands out a zeroed buffer).
+constexpr std::size_t NVRAM_BUFFER_SIZE = 32768;
+
 void read_nvram(const adapter& a, std::size_t offset, std::span<std::uint8_t> out)
 {
     const nvram_image image = build_nvram(a);
-    std::memcpy(out.data(), image.data() + offset, out.size());
+    if (offset >= image.size()) return;
+    std::memcpy(out.data(), image.data() + offset, std::min(out.size(), image.size() - offset));
 }
 
 // Every drive slot's bad-spot list, one block after the other.
@@ -92,7 +97,7 @@ struct readable_buffer {
 constexpr readable_buffer READABLE_BUFFERS[] = {
     {0x01, 0xA0, sizeof(zan::ContPara), read_cont_para},
     {0x01, 0xA6, std::size_t{EVENT_SLOTS} * EVENT_SIZE, read_event_log},
-    {0x02, 0x08, zan::NVRAM_SIZE, read_nvram},
+    {0x02, 0x08, NVRAM_BUFFER_SIZE, read_nvram},
     {0x01, 0xE0, std::size_t{DRIVE_SLOTS} * BAD_SPOT_BLOCK_SIZE, read_bad_spots},
     {ADAPTER_MEMORY_MODE, ADAPTER_MEMORY_ID, ADAPTER_MEMORY_SIZE, read_adapter_memory},
 };

@@ -418,7 +418,9 @@ TEST(sim_firmware_reads, smart_nvram_and_the_event_log_read_in_blocks)
     EXPECT_EQ(std::memcmp(nvram.data(), "ZANNVRAM", 8), 0);
     EXPECT_EQ(nvram[0x100], 1); // logical drive 0 is defined
     EXPECT_EQ(nvram[0x140], 0);
-    EXPECT_NE(asc(scsi(a, zan::IOCTL_KRAID_SCSI_READ_BUFFER, {0x3C, 0x02, 0x08, 0, 0x20, 0, 0, 2, 0, 0})), 0);
+    // The buffer is 32 KiB: unused past the image, refused past its end.
+    EXPECT_EQ(block({0x3C, 0x02, 0x08, 0, 0x7E, 0, 0, 2, 0, 0}), bytes(512, 0));
+    EXPECT_NE(asc(scsi(a, zan::IOCTL_KRAID_SCSI_READ_BUFFER, {0x3C, 0x02, 0x08, 0, 0x80, 0, 0, 2, 0, 0})), 0);
 
     // The log: never-written slots read as empty entries; written ones as
     // written, at their slot.
