@@ -259,22 +259,24 @@ ZAN1006-E Log type : RAID Log" ]
     : >"$log/20080101000000_ZAN_0_RaidLog"
     # 4 MiB and one byte over the default limit of 4 MiB.
     printf x >"$log/note"
-    "$ZAN_BIN/zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog || true
+    "$zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog
     [ ! -e "$log/20090101000000_ZAN_0_FWTrcLog" ]
     [ -e "$log/20090102000000_ZAN_0_FWTrcLog" ]
-    # Under the limit now: nothing more goes.
-    "$ZAN_BIN/zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog || true
+    # Under the limit now, with the new 128 KiB trace log: nothing more goes.
+    "$zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog
     [ -e "$log/20090102000000_ZAN_0_FWTrcLog" ]
-    [ "$("$zansim" eventlog | grep -c 0xE0001244)" -eq 2 ]
+    [ "$("$zansim" eventlog | grep -c 0x60001249)" -eq 2 ]
 
-    # A limit of 1 MiB: the second trace log goes; then no trace log is left
-    # and the run ends without a report.
+    # A limit of 1 MiB: the second old trace log goes.
     registry '[HKEY_LOCAL_MACHINE\SOFTWARE\Meridan\ZanUtility\ZanLog\Parameters\Log]' '"MaxAreaSizeForClog"=dword:00000001'
-    "$ZAN_BIN/zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog || true
+    "$zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog
     [ ! -e "$log/20090102000000_ZAN_0_FWTrcLog" ]
-    [ "$("$zansim" eventlog | grep -c 0xE0001244)" -eq 3 ]
-    run "$ZAN_BIN/zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog
+    [ "$("$zansim" eventlog | grep -c 0x60001249)" -eq 3 ]
+    # Without a trace log left to delete the run ends, without a report.
+    rm "$log"/*_FWTrcLog
+    run "$zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog
     [ "$status" -eq 112 ]
-    [ "$("$zansim" eventlog | grep -c 0xE0001244)" -eq 3 ]
+    [ "$("$zansim" eventlog | wc -l)" -eq 3 ]
+    [ -z "$(ls "$log"/*_FWTrcLog 2>/dev/null)" ]
     [ -e "$log/20080101000000_ZAN_0_RaidLog" ] && [ -e "$log/sub/big" ]
 }
