@@ -169,13 +169,11 @@ bool file::write(const void* data, std::size_t size)
 bool file::open_existing_read_exclusive(const char* path)
 {
     close();
-    if (path == nullptr) {
-        set_last_error(ERR_PATH_NOT_FOUND);
-        return false;
-    }
+    std::string host;
+    if (!host_path(path, max_full_path_chars, host)) return false;
     // Without O_NONBLOCK, opening a FIFO would wait for a writer for ever;
     // reads of a regular file never block, so the flag is dropped for them.
-    hosted::unique_fd fd(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    hosted::unique_fd fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.valid()) {
         hosted::set_last_error_from_errno();
         return false;

@@ -4,6 +4,7 @@
 # folder's rules and the automatic mode's folder, size limit and reports.
 
 load machine
+load zanlog
 
 setup() {
     export ZAN_ROOT="$BATS_TEST_TMPDIR/root"
@@ -103,20 +104,42 @@ ZAN1004-E Meridan Raid Controller is not found." ]
     [ "$(stat -c %s "$(only_file)")" -eq 8192 ]
 }
 
-@test "firmware trace log: an adapter that refuses the trace memory leaves no file and is reported" {
+@test "firmware trace log: the 128 KiB trace area byte for byte; a refusing adapter leaves no file and is reported" {
     "$zansim" create "$ZAN_SOURCE/sim/scenarios/one" >/dev/null
+    # One refused piece is sent again (the library's two requests come first).
+    "$zansim" fault at 2 3 status 0x8003
     run "$zanlog" ZAN_0_FWTrcLog "$out"
-    [ "$status" -ne 0 ]
-    [ "$output" = "$(general_error "Firmware Trace Log" 1117)" ]
+    [ "$status" -eq 0 ]
+    [ "$output" = "ZAN1000-I Firmware Trace Log Get Success" ]
+    file=$(only_file)
+    [[ "$(basename "$file")" =~ ^[0-9]{14}_ZAN_0_FWTrcLog$ ]]
+    [ -z "$(trace_area_differs "$file")" ]
+    rm "$file"
+
+    # A first piece that gets no answer is not sent again: no file is left.
+    "$zansim" fault at 2 3 silent
+    run "$zanlog" ZAN_0_FWTrcLog "$out"
+    [ "$status" -eq 121 ]
+    [ "$output" = "$(general_error "Firmware Trace Log" 121)" ]
     [ -z "$(ls "$out")" ]
 
-    # Automatic mode: the folder is made, nothing is printed, the failure
-    # goes to the Event Log under the service's source.
-    run "$zanlog" ZAN_0_FWTrcLog "$out/Log" -AutomaticLog
-    [ -z "$output" ]
-    [ -d "$out/Log" ] && [ -z "$(ls "$out/Log")" ]
-    run "$zansim" eventlog
-    [ "$output" = "1 Error zanservice 0xE0001244: The F/W Trace Log error occurred when the zanlog was executed.  Error code : 1117 Detailedcode: 50ffffff." ]
+    # Automatic mode: the folder is made, nothing is printed, the result goes
+    # to the Event Log under the service's source.
+    while IFS='|' read -r fault event; do
+        "$zansim" eventlog clear
+        "$zansim" fault at 2 3 $fault
+        run "$zanlog" ZAN_0_FWTrcLog "$out/Log" -AutomaticLog
+        [ -z "$output" ]
+        [ -d "$out/Log" ] && [ -z "$(ls "$out/Log")" ]
+        [ "$("$zansim" eventlog)" = "1 Error zanservice 0xE0001244: The F/W Trace Log error occurred when the zanlog was executed.  $event" ]
+    done <<'CASES'
+silent|Error code : 121 Detailedcode: 50ffffff.
+busy 351|Error code : 1011 Detailedcode: 50ffffff.
+CASES
+    "$zansim" eventlog clear
+    "$zanlog" ZAN_0_FWTrcLog "$out/Log" -AutomaticLog
+    [ -z "$(trace_area_differs "$out"/Log/*_ZAN_0_FWTrcLog)" ]
+    [ "$("$zansim" eventlog)" = "1 Information zanservice 0x60001249: F/W Trace Log Get complete Success." ]
 }
 
 @test "firmware dump: dump before dump0, copied whole; a missing or unreadable dump is told" {
@@ -236,22 +259,24 @@ ZAN1006-E Log type : RAID Log" ]
     : >"$log/20080101000000_ZAN_0_RaidLog"
     # 4 MiB and one byte over the default limit of 4 MiB.
     printf x >"$log/note"
-    "$ZAN_BIN/zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog || true
+    "$zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog
     [ ! -e "$log/20090101000000_ZAN_0_FWTrcLog" ]
     [ -e "$log/20090102000000_ZAN_0_FWTrcLog" ]
-    # Under the limit now: nothing more goes.
-    "$ZAN_BIN/zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog || true
+    # Under the limit now, with the new 128 KiB trace log: nothing more goes.
+    "$zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog
     [ -e "$log/20090102000000_ZAN_0_FWTrcLog" ]
-    [ "$("$zansim" eventlog | grep -c 0xE0001244)" -eq 2 ]
+    [ "$("$zansim" eventlog | grep -c 0x60001249)" -eq 2 ]
 
-    # A limit of 1 MiB: the second trace log goes; then no trace log is left
-    # and the run ends without a report.
+    # A limit of 1 MiB: the second old trace log goes.
     registry '[HKEY_LOCAL_MACHINE\SOFTWARE\Meridan\ZanUtility\ZanLog\Parameters\Log]' '"MaxAreaSizeForClog"=dword:00000001'
-    "$ZAN_BIN/zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog || true
+    "$zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog
     [ ! -e "$log/20090102000000_ZAN_0_FWTrcLog" ]
-    [ "$("$zansim" eventlog | grep -c 0xE0001244)" -eq 3 ]
-    run "$ZAN_BIN/zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog
+    [ "$("$zansim" eventlog | grep -c 0x60001249)" -eq 3 ]
+    # Without a trace log left to delete the run ends, without a report.
+    rm "$log"/*_FWTrcLog
+    run "$zanlog" ZAN_0_FWTrcLog "$log" -AutomaticLog
     [ "$status" -eq 112 ]
-    [ "$("$zansim" eventlog | grep -c 0xE0001244)" -eq 3 ]
+    [ "$("$zansim" eventlog | wc -l)" -eq 3 ]
+    [ -z "$(ls "$log"/*_FWTrcLog 2>/dev/null)" ]
     [ -e "$log/20080101000000_ZAN_0_RaidLog" ] && [ -e "$log/sub/big" ]
 }
