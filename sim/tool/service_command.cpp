@@ -99,14 +99,32 @@ int wait_until(const std::string& what, Ready ready)
     return 0;
 }
 
+// Whether any thread of process `pid` has a child process (running, or
+// ended and not yet collected).
+bool has_children(const std::string& pid)
+{
+    const std::string tasks = "/proc/" + pid + "/task";
+    DIR* folder = ::opendir(tasks.c_str());
+    if (folder == nullptr) return false;
+    bool children = false;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (entry->d_name[0] != '.' && !read_text(tasks + "/" + entry->d_name + "/children").empty()) children = true;
+    }
+    ::closedir(folder);
+    return children;
+}
+
 // Whether the service's process sits in a wait on the stopped clock that the
-// clock has not yet reached.
+// clock has not yet reached, with no program it started still running: a
+// wait for such a program ends when the program does, not on the clock.
 bool waiting_on_clock(const std::string& root, const std::string& name)
 {
     std::uint64_t now = 0;
-    const std::string pid = read_text(plat::hosted::service_file(root, name, ".pid"));
-    if (pid.empty() || !sim::stopped_clock(root, now)) return false;
-    const std::string prefix = pid.substr(0, pid.find('\n')) + "-";
+    const std::string text = read_text(plat::hosted::service_file(root, name, ".pid"));
+    if (text.empty() || !sim::stopped_clock(root, now)) return false;
+    const std::string pid = text.substr(0, text.find('\n'));
+    if (has_children(pid)) return false;
+    const std::string prefix = pid + "-";
     DIR* folder = ::opendir((root + "/waits").c_str());
     if (folder == nullptr) return false;
     bool waiting = false;
