@@ -35,6 +35,11 @@ void fill_combo(HWND dialog, int id, const std::vector<std::string>& entries, in
 [[nodiscard]] bool is_checked(HWND dialog, int id);
 void set_checked(HWND dialog, int id, bool checked);
 
+// The dialog template `id` in `language`, or in English when that language
+// has none: the templates exist in both languages, and the one to show
+// follows "Locale", not the thread's user-interface language.
+[[nodiscard]] const DLGTEMPLATE* dialog_template(HINSTANCE instance, int id, locale language);
+
 // Message boxes owned by the window it was given.
 class message_boxes : public user_interface {
 public:

@@ -158,7 +158,7 @@ void start_update(app& a, HWND window, dialog_context& c)
     if (!check_update_image(a.s, c.update, item_text(window, IDC_PATH))) return;
     enable_adapter_controls(window, c, false);
     enable(window, IDC_UPDATE, false);
-    const INT_PTR answer = DialogBoxParamW(a.instance, MAKEINTRESOURCEW(IDD_UPDATE_INFO), window, update_info_proc,
+    const INT_PTR answer = run_dialog(a, window, IDD_UPDATE_INFO, update_info_proc,
                                            reinterpret_cast<LPARAM>(&c));
     if (answer != IDOK) {
         cancel_update(c.update);
@@ -254,7 +254,7 @@ INT_PTR CALLBACK adapter_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lpara
 
 void run_modal(app& a, HWND owner, int template_id, DLGPROC procedure, dialog_context& c)
 {
-    DialogBoxParamW(a.instance, MAKEINTRESOURCEW(template_id), owner, procedure, reinterpret_cast<LPARAM>(&c));
+    run_dialog(a, owner, template_id, procedure, reinterpret_cast<LPARAM>(&c));
 }
 
 } // namespace
@@ -268,7 +268,7 @@ void open_dialog(app& a, HWND owner, page_state& page, const dialog_request& req
     case dialog_kind::none:
         return;
     case dialog_kind::raid_info: {
-        const INT_PTR result = DialogBoxParamW(a.instance, MAKEINTRESOURCEW(IDD_RAID_INFO), owner, setup_proc,
+        const INT_PTR result = run_dialog(a, owner, IDD_RAID_INFO, setup_proc,
                                                reinterpret_cast<LPARAM>(&c));
         if (result != IDOK) close_setup(a.s, page, false);
         break;
