@@ -150,14 +150,20 @@ const DLGTEMPLATE* dialog_template(HINSTANCE instance, int id, locale language)
     return loaded != nullptr ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
 }
 
+HWND message_boxes::current_owner() const
+{
+    HWND active = GetActiveWindow();
+    return active != nullptr ? active : owner;
+}
+
 void message_boxes::show(const message& box)
 {
-    MessageBoxW(owner, wide(box.text).c_str(), wide(box.caption).c_str(), box_style(box));
+    MessageBoxW(current_owner(), wide(box.text).c_str(), wide(box.caption).c_str(), box_style(box));
 }
 
 bool message_boxes::ask(const message& box)
 {
-    const int answer = MessageBoxW(owner, wide(box.text).c_str(), wide(box.caption).c_str(), box_style(box));
+    const int answer = MessageBoxW(current_owner(), wide(box.text).c_str(), wide(box.caption).c_str(), box_style(box));
     return answer == IDOK || answer == IDYES;
 }
 

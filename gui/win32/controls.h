@@ -40,12 +40,17 @@ void set_checked(HWND dialog, int id, bool checked);
 // follows "Locale", not the thread's user-interface language.
 [[nodiscard]] const DLGTEMPLATE* dialog_template(HINSTANCE instance, int id, locale language);
 
-// Message boxes owned by the window it was given.
+// Message boxes owned by the window the user works in (a dialog over the
+// main window disables it only while the box is up), or by `owner` when no
+// window of the program is active.
 class message_boxes : public user_interface {
 public:
     HWND owner = nullptr;
     void show(const message& box) override;
     [[nodiscard]] bool ask(const message& box) override;
+
+private:
+    [[nodiscard]] HWND current_owner() const;
 };
 
 } // namespace gui::win

@@ -346,7 +346,11 @@ INT_PTR CALLBACK main_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
 
 INT_PTR run_dialog(app& a, HWND owner, int id, DLGPROC procedure, LPARAM parameter)
 {
-    return DialogBoxIndirectParamW(a.instance, dialog_template(a.instance, id, a.s.settings.language), owner,
+    // A modal dialog disables its owner; a page is a child window, so the
+    // owner is the page's top-level window, or the main window's tabs and
+    // CLOSE stay live under the dialog.
+    HWND top = owner != nullptr ? GetAncestor(owner, GA_ROOT) : nullptr;
+    return DialogBoxIndirectParamW(a.instance, dialog_template(a.instance, id, a.s.settings.language), top,
                                    procedure, parameter);
 }
 
