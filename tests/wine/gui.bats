@@ -14,17 +14,14 @@ setup_file() {
     [ -n "${ZAN_WINDOWS_BIN:-}" ] || skip "runs through tools/e2e.sh --windows"
     command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v import >/dev/null ||
         skip "needs Xvfb, xdotool and imagemagick (tools/deps.sh)"
-    exec 3>"$BATS_FILE_TMPDIR/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 5>"$BATS_FILE_TMPDIR/display" &
     echo $! >"$BATS_FILE_TMPDIR/xvfb.pid"
-    exec 3>&-
     for _ in $(seq 100); do [ -s "$BATS_FILE_TMPDIR/display" ] && break; sleep 0.05; done
-    # Wine draws the window frames itself (Xvfb has no window manager), and
-    # Tahoma borrows the Japanese glyphs of the IPA font.
+    # Wine draws the window frames itself: Xvfb has no window manager.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
-    "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
-        /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null
 }
+
+FONT_LINK='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
 
 teardown_file() {
     [ -f "$BATS_FILE_TMPDIR/xvfb.pid" ] && kill "$(cat "$BATS_FILE_TMPDIR/xvfb.pid")" 2>/dev/null
@@ -44,12 +41,15 @@ setup() {
 
 teardown() {
     [ -n "$util_pid" ] && kill "$util_pid" 2>/dev/null
+    "$WINE" reg delete "$FONT_LINK" /v Tahoma /f >/dev/null 2>&1
     true
 }
 
-# Starts zanutil and waits for its main window.
+# Starts zanutil and waits for its main window. The program runs under
+# timeout, which ends the wrapper and the Wine process with it (its whole
+# process group) when the test kills it or the time is up.
 start_util() {
-    "$ZAN_BIN/zanutil" &
+    timeout 180 "$ZAN_BIN/zanutil" &
     util_pid=$!
     main=$(wait_window 'RAID Management Console')
     [ -n "$main" ]
@@ -91,11 +91,30 @@ page_at() { at $((17 + $1 * 7 / 4)) $((55 + $2 * 7 / 4)) "${@:3}"; }
 # Row $2 of a list whose first row is at $1 pixels down the main window.
 row_at() { at "${3:-150}" $(($1 + 15 * $2)) "${@:4}"; }
 
-# Page $1: the first tab, then the arrow key along the tab row.
+# Page $1 by a click on its tab (English tab widths). The first click may
+# only activate the window again after a message box; a second click on the
+# shown tab changes nothing.
 tab() {
+    local x=(76 204 336 456 580 722)
+    at "${x[$1]}" 41
+    at "${x[$1]}" 41
+    sleep 0.6
+}
+
+# Page $1 from the first tab with the arrow key along the tab row (any
+# language).
+tab_by_key() {
     at 40 41
     [ "$1" -gt 0 ] && xdotool key --delay 150 $(printf 'Right %.0s' $(seq "$1"))
     sleep 1
+}
+
+# A button of the main window at $1,$2 dialog units of the page, clicked
+# twice: the second click lands on the disabled main window when the first
+# opened a dialog, and presses the button when the first only activated.
+open_from_page() {
+    page_at "$1" "$2"
+    page_at "$1" "$2"
 }
 
 # Window $1 cut from the screen into the artefact $2.png.
@@ -106,6 +125,17 @@ shot() {
     import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$shots/$2.png"
 }
 
+# Key $2 to window $1, then waits until the window is gone.
+press() {
+    timeout 5 xdotool windowfocus --sync "$1"
+    xdotool key "$2"
+    for _ in $(seq 50); do
+        xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # Answers the message box titled $1 with key $2 (Return: OK), after its
 # screenshot $3 when given.
 answer() {
@@ -113,9 +143,20 @@ answer() {
     box=$(wait_window "$1" "$main")
     [ -n "$box" ]
     [ -z "${3:-}" ] || shot "$box" "$3"
-    xdotool key "$2"
-    sleep 0.5
+    press "$box" "$2"
 }
+
+# Runs the command until it succeeds, for 10 s at most.
+eventually() {
+    for _ in $(seq 50); do
+        "$@" && return 0
+        sleep 0.2
+    done
+    "$@"
+}
+
+# Whether the adapter's state has a line matching $1.
+adapter_has() { adapter_state | grep -q "$1"; }
 
 # The simulator's view of the adapter on port 2, without the counters and
 # the clock.
@@ -129,7 +170,7 @@ adapter_state() {
     row_at 163 0 150 --repeat 2 --delay 100 1         # LD0: its information dialog
     box=$(wait_window 'Logical Drive Information' "$main")
     shot "$box" en-dialog-ld-info
-    xdotool key Escape
+    press "$box" Escape
 
     # Delete LD0: the three questions of logical drive 0.
     tab 2
@@ -139,7 +180,7 @@ adapter_state() {
     answer 'Delete Logical Drive' Return en-box-delete
     answer 'Delete Logical Drive' Return
     answer 'Delete Logical Drive' Return
-    adapter_state | grep -q '^  0     good        Fresh '
+    eventually adapter_has '^  0     good        Fresh '
 
     # RAID 5 from the three free drives of the same size, HDD0, HDD1, HDD6.
     tab 1
@@ -152,23 +193,24 @@ adapter_state() {
     page_at 360 233
     setup=$(wait_window 'Logical Drive Setup Information' "$main")
     shot "$setup" en-dialog-setup
+    timeout 5 xdotool windowfocus --sync "$setup"
     xdotool key Return
     answer 'Create Logical Drive' Return en-box-creating
-    adapter_state | grep -q '^  0         RAID5  good         280028  128k   0 1 6 '
+    eventually adapter_has '^  0         RAID5  good         280028  128k   0 1 6 '
 
     # HDD7 becomes a global spare (the controller has one: one more is allowed).
     tab 3
     row_at 105 7 411
     shot "$main" en-page3-spares
     page_at 360 233
-    adapter_state | grep -q '^  7     good        Spare Use '
+    eventually adapter_has '^  7     good        Spare Use '
 
     # A consistency check of the new LD0; the stopped clock holds it at 0%.
     tab 5
     row_at 105 0
     page_at 127 233
     shot "$main" en-page5-maintain
-    adapter_state | grep -q '^  0         RAID5  good         280028  128k   0 1 6              -          check       0% '
+    eventually adapter_has '^  0         RAID5  good         280028  128k   0 1 6              -          check       0% '
     tab 4
     shot "$main" en-page4-restore
 
@@ -177,7 +219,7 @@ adapter_state() {
     row_at 334 7 150 --repeat 2 --delay 100 1
     box=$(wait_window 'Physical Drive Information' "$main")
     shot "$box" en-dialog-hdd-info
-    xdotool key Escape
+    press "$box" Escape
 
     # The same operations through zancli on a second demo machine leave the
     # adapter in the same state.
@@ -197,19 +239,18 @@ adapter_state() {
     # Firmware 1.30 from the adapter dialog, with the progress bar, into the
     # bank that starts next.
     "$ZAN_BIN/zansim" image write "$BATS_TEST_TMPDIR/new.img" --revision 1.30 >/dev/null
-    page_at 397 19
+    open_from_page 397 19
     adapter=$(wait_window 'adapter Information' "$main")
     click_in "$adapter" $((4 + 117 * 7 / 4)) $((23 + 202 * 7 / 4))
     xdotool type --delay 10 "$("$WINE" winepath -w "$BATS_TEST_TMPDIR/new.img" | tr -d '\r')"
     click_in "$adapter" $((4 + 269 * 7 / 4)) $((23 + 202 * 7 / 4))
     info=$(wait_window 'Update Information' "$main")
     shot "$info" en-dialog-update-info
-    xdotool key Return
+    press "$info" Return
     answer 'Update Information' Return en-box-update-done
     shot "$adapter" en-dialog-adapter
-    adapter_state | grep -q 'bank 2 1.30 good, starts from bank 2'
-    xdotool key Escape
-    sleep 0.5
+    adapter_has 'bank 2 1.30 good, starts from bank 2'
+    press "$adapter" Escape
 
     # CLOSE ends the program with 1.
     at 780 521
@@ -221,7 +262,7 @@ adapter_state() {
 
 @test "a second instance shows that the console is already running and ends with 0" {
     start_util
-    "$ZAN_BIN/zanutil" &
+    timeout 60 "$ZAN_BIN/zanutil" &
     second=$!
     answer 'RAID Management Console' Return en-box-already-running
     status=0
@@ -231,21 +272,29 @@ adapter_state() {
 }
 
 @test "Locale 1: Japanese pages, dialogs and messages" {
-    printf '\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Meridan\\zanutility]\n"Locale"=dword:00000001\n' >>"$ZAN_ROOT/registry.reg"
+    # The root's registry goes into the prefix with a first program; the
+    # utility's start then finds it loaded and reads "Locale" from it.
+    "$ZAN_BIN/zancli" -v >/dev/null
+    "$WINE" reg add 'HKLM\SOFTWARE\Meridan\zanutility' /v Locale /t REG_DWORD /d 1 /f >/dev/null
+    # Tahoma borrows the Japanese glyphs of the IPA font (not for the English
+    # tests: the link changes the dialog font's size, and so the clicks).
+    "$WINE" reg add "$FONT_LINK" /v Tahoma /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null
     start_util
     for page in 0 1 2 3 4 5; do
-        tab "$page"
+        tab_by_key "$page"
         shot "$main" "ja-page$page"
     done
-    tab 0
-    page_at 397 19
+    tab_by_key 0
+    open_from_page 397 19
     adapter=$(wait_window 'アダプタ情報' "$main")
     shot "$adapter" ja-dialog-adapter
-    xdotool key Escape
+    press "$adapter" Escape
     row_at 334 7 150 --repeat 2 --delay 100 1
     box=$(wait_window '物理ドライブ情報' "$main")
     shot "$box" ja-dialog-hdd-info
-    xdotool key Escape
-    "$ZAN_BIN/zanutil" &
+    press "$box" Escape
+    timeout 60 "$ZAN_BIN/zanutil" &
+    second=$!
     answer 'RAID Management Console' Return ja-box-already-running
+    wait "$second"
 }
