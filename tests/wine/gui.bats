@@ -14,7 +14,7 @@ setup_file() {
     [ -n "${ZAN_WINDOWS_BIN:-}" ] || skip "runs through tools/e2e.sh --windows"
     command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v import >/dev/null ||
         skip "needs Xvfb, xdotool and imagemagick (tools/deps.sh)"
-    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 5>"$BATS_FILE_TMPDIR/display" &
+    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 3>&- 5>"$BATS_FILE_TMPDIR/display" &
     echo $! >"$BATS_FILE_TMPDIR/xvfb.pid"
     for _ in $(seq 100); do [ -s "$BATS_FILE_TMPDIR/display" ] && break; sleep 0.05; done
     # Wine draws the window frames itself: Xvfb has no window manager.
@@ -37,6 +37,7 @@ setup() {
     shots=${ZAN_GUI_SHOTS:-$ZAN_WINDOWS_BIN/../gui-shots}
     mkdir -p "$shots"
     util_pid=
+    tab_x=(76 204 336 456 580 722)
 }
 
 teardown() {
@@ -47,13 +48,29 @@ teardown() {
 
 # Starts zanutil and waits for its main window. The program runs under
 # timeout, which ends the wrapper and the Wine process with it (its whole
-# process group) when the test kills it or the time is up.
+# process group) when the test kills it or the time is up; it gets none of
+# bats' descriptors, or bats would wait for it.
 start_util() {
-    timeout 180 "$ZAN_BIN/zanutil" &
+    timeout 180 "$ZAN_BIN/zanutil" >>"$BATS_TEST_TMPDIR/util.out" 2>&1 3>&- &
     util_pid=$!
     main=$(wait_window 'RAID Management Console')
     [ -n "$main" ]
-    sleep 1
+    settle
+}
+
+# Waits until the program is idle: the simulator answered no request and the
+# screen did not change for 0.2 s (15 s at most). A page fills its lists
+# through the link after a click; a click on a list before that ends is
+# undone by the fill.
+settle() {
+    local last= now
+    for _ in $(seq 75); do
+        sleep 0.2
+        now="$("$ZAN_BIN/zansim" show | grep 'Requests answered') $(import -window root rgb:- | md5sum)"
+        [ "$now" = "$last" ] && return 0
+        last=$now
+    done
+    return 1
 }
 
 # The visible window titled $1 that is not $2, once it shows (60 s at most).
@@ -72,9 +89,12 @@ wait_window() {
 click_in() {
     local window=$1 x=$2 y=$3 X Y WIDTH HEIGHT SCREEN
     shift 3
+    # Without a window manager the first click on a window that is not
+    # active may only activate it: the window gets the input focus first.
+    timeout 5 xdotool windowfocus --sync "$window"
     eval "$(xdotool getwindowgeometry --shell "$window")"
     xdotool mousemove $((X + x)) $((Y + y)) click "${@:-1}"
-    sleep 0.4
+    settle
 }
 
 # A point of the main window given in English pixels; the height scales
@@ -91,46 +111,32 @@ page_at() { at $((17 + $1 * 7 / 4)) $((55 + $2 * 7 / 4)) "${@:3}"; }
 # Row $2 of a list whose first row is at $1 pixels down the main window.
 row_at() { at "${3:-150}" $(($1 + 15 * $2)) "${@:4}"; }
 
-# Page $1 by a click on its tab (English tab widths). The first click may
-# only activate the window again after a message box; a second click on the
-# shown tab changes nothing.
-tab() {
-    local x=(76 204 336 456 580 722)
-    at "${x[$1]}" 41
-    at "${x[$1]}" 41
-    sleep 0.6
-}
+# Page $1 by a click on its tab, at the tab's middle in the language's
+# font (tab_x: English unless the test says otherwise).
+tab() { at "${tab_x[$1]}" 41; }
 
-# Page $1 from the first tab with the arrow key along the tab row (any
-# language).
-tab_by_key() {
-    at 40 41
-    [ "$1" -gt 0 ] && xdotool key --delay 150 $(printf 'Right %.0s' $(seq "$1"))
-    sleep 1
-}
-
-# A button of the main window at $1,$2 dialog units of the page, clicked
-# twice: the second click lands on the disabled main window when the first
-# opened a dialog, and presses the button when the first only activated.
+# A button of the main window at $1,$2 dialog units of the page that opens
+# the dialog titled $3; prints the dialog's window.
 open_from_page() {
     page_at "$1" "$2"
-    page_at "$1" "$2"
+    wait_window "$3" "$main"
 }
 
 # Window $1 cut from the screen into the artefact $2.png.
 shot() {
     local X Y WIDTH HEIGHT SCREEN WINDOW
-    sleep 0.8
+    settle
     eval "$(xdotool getwindowgeometry --shell "$1")"
     import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$shots/$2.png"
 }
 
-# Key $2 to window $1, then waits until the window is gone.
+# Key $2 to window $1, then waits until the window is gone and the program
+# is idle again.
 press() {
     timeout 5 xdotool windowfocus --sync "$1"
     xdotool key "$2"
     for _ in $(seq 50); do
-        xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
+        xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || { settle; return; }
         sleep 0.1
     done
     return 1
@@ -239,8 +245,7 @@ adapter_state() {
     # Firmware 1.30 from the adapter dialog, with the progress bar, into the
     # bank that starts next.
     "$ZAN_BIN/zansim" image write "$BATS_TEST_TMPDIR/new.img" --revision 1.30 >/dev/null
-    open_from_page 397 19
-    adapter=$(wait_window 'adapter Information' "$main")
+    adapter=$(open_from_page 397 19 'adapter Information')
     click_in "$adapter" $((4 + 117 * 7 / 4)) $((23 + 202 * 7 / 4))
     xdotool type --delay 10 "$("$WINE" winepath -w "$BATS_TEST_TMPDIR/new.img" | tr -d '\r')"
     click_in "$adapter" $((4 + 269 * 7 / 4)) $((23 + 202 * 7 / 4))
@@ -262,7 +267,7 @@ adapter_state() {
 
 @test "a second instance shows that the console is already running and ends with 0" {
     start_util
-    timeout 60 "$ZAN_BIN/zanutil" &
+    timeout 60 "$ZAN_BIN/zanutil" >>"$BATS_TEST_TMPDIR/util.out" 2>&1 3>&- &
     second=$!
     answer 'RAID Management Console' Return en-box-already-running
     status=0
@@ -279,21 +284,21 @@ adapter_state() {
     # Tahoma borrows the Japanese glyphs of the IPA font (not for the English
     # tests: the link changes the dialog font's size, and so the clicks).
     "$WINE" reg add "$FONT_LINK" /v Tahoma /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null
+    tab_x=(49 142 252 368 484 596)
     start_util
     for page in 0 1 2 3 4 5; do
-        tab_by_key "$page"
+        tab "$page"
         shot "$main" "ja-page$page"
     done
-    tab_by_key 0
-    open_from_page 397 19
-    adapter=$(wait_window 'アダプタ情報' "$main")
+    tab 0
+    adapter=$(open_from_page 397 19 'アダプタ情報')
     shot "$adapter" ja-dialog-adapter
     press "$adapter" Escape
     row_at 334 7 150 --repeat 2 --delay 100 1
     box=$(wait_window '物理ドライブ情報' "$main")
     shot "$box" ja-dialog-hdd-info
     press "$box" Escape
-    timeout 60 "$ZAN_BIN/zanutil" &
+    timeout 60 "$ZAN_BIN/zanutil" >>"$BATS_TEST_TMPDIR/util.out" 2>&1 3>&- &
     second=$!
     answer 'RAID Management Console' Return ja-box-already-running
     wait "$second"
