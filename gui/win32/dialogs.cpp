@@ -79,10 +79,11 @@ INT_PTR CALLBACK setup_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
     return TRUE;
 }
 
-INT_PTR CALLBACK text_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
+INT_PTR CALLBACK hdd_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
 {
     if (msg == WM_INITDIALOG) {
         const dialog_context& c = adopt(window, lparam);
+        set_text(window, the_app().s.tr(texts::hdd_info_title));
         set_item_text(window, IDC_TEXT, c.info.text);
         return focus_button(window, IDCANCEL);
     }
@@ -283,7 +284,7 @@ void open_dialog(app& a, HWND owner, page_state& page, const dialog_request& req
     case dialog_kind::hdd_info:
         if (const std::optional<std::string> text = hdd_dialog(a.s, request.number)) {
             c.info.text = *text;
-            run_modal(a, owner, IDD_HDD_INFO, text_proc, c);
+            run_modal(a, owner, IDD_HDD_INFO, hdd_proc, c);
         }
         break;
     case dialog_kind::ld_info:

@@ -41,6 +41,8 @@ setup() {
 }
 
 teardown() {
+    # The screen of a failed test, for its artefacts.
+    [ -n "${BATS_TEST_COMPLETED:-}" ] || import -window root "$shots/failed-test$BATS_TEST_NUMBER.png"
     [ -n "$util_pid" ] && kill "$util_pid" 2>/dev/null
     "$WINE" reg delete "$FONT_LINK" /v Tahoma /f >/dev/null 2>&1
     true
