@@ -41,8 +41,9 @@ setup() {
 }
 
 teardown() {
-    # The screen of a failed test, for its artefacts.
-    [ -n "${BATS_TEST_COMPLETED:-}" ] || import -window root "$shots/failed-test$BATS_TEST_NUMBER.png"
+    # The screen of a failed test, for its artefacts (none for a skipped one).
+    [ -n "${BATS_TEST_COMPLETED:-}" ] || [ -z "${shots:-}" ] ||
+        import -window root "$shots/failed-test$BATS_TEST_NUMBER.png" || true
     [ -n "$util_pid" ] && kill "$util_pid" 2>/dev/null
     "$WINE" reg delete "$FONT_LINK" /v Tahoma /f >/dev/null 2>&1
     true
