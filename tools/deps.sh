@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build ccache g++ libgtest-dev bats tmux
           g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386
-          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 msitools wixl)
+          g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 msitools wixl
+          xvfb xdotool imagemagick fonts-ipafont-gothic)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -35,5 +35,5 @@ if [[ $arch == x86_64 ]]; then
   ZAN_WIN_ARCH=$arch ZAN_WINE_REQUIRED=1 bash "$top/tests/wine/smoke.sh" "$link_build/bin"
 fi
 suites=("$@")
-[[ ${#suites[@]} -gt 0 ]] || suites=("$top"/tests/e2e/*.bats "$top/tests/wine/link.bats" "$top/tests/wine/setup.bats")
+[[ ${#suites[@]} -gt 0 ]] || suites=("$top"/tests/e2e/*.bats "$top/tests/wine/link.bats" "$top/tests/wine/setup.bats" "$top/tests/wine/gui.bats")
 ZAN_BUILD=$top/build bash "$top/tools/e2e.sh" --windows "$link_build/bin" "${suites[@]}"

@@ -35,6 +35,9 @@ struct app {
 // The one app of the process, for the dialog procedures.
 app& the_app();
 
+// Runs the modal dialog `id` in the session's language.
+INT_PTR run_dialog(app& a, HWND owner, int id, DLGPROC procedure, LPARAM parameter);
+
 // Opens the dialog a page asked for, owned by `owner`.
 void open_dialog(app& a, HWND owner, page_state& page, const dialog_request& request);
 

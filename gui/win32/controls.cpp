@@ -139,14 +139,31 @@ void set_checked(HWND dialog, int id, bool checked)
     CheckDlgButton(dialog, id, checked ? BST_CHECKED : BST_UNCHECKED);
 }
 
+const DLGTEMPLATE* dialog_template(HINSTANCE instance, int id, locale language)
+{
+    const WORD english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    const WORD wanted = language == locale::japanese ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT) : english;
+    const LPCWSTR dialog_type = MAKEINTRESOURCEW(5); // RT_DIALOG
+    HRSRC found = FindResourceExW(instance, dialog_type, MAKEINTRESOURCEW(id), wanted);
+    if (found == nullptr) found = FindResourceExW(instance, dialog_type, MAKEINTRESOURCEW(id), english);
+    HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
+    return loaded != nullptr ? static_cast<const DLGTEMPLATE*>(LockResource(loaded)) : nullptr;
+}
+
+HWND message_boxes::current_owner() const
+{
+    HWND active = GetActiveWindow();
+    return active != nullptr ? active : owner;
+}
+
 void message_boxes::show(const message& box)
 {
-    MessageBoxW(owner, wide(box.text).c_str(), wide(box.caption).c_str(), box_style(box));
+    MessageBoxW(current_owner(), wide(box.text).c_str(), wide(box.caption).c_str(), box_style(box));
 }
 
 bool message_boxes::ask(const message& box)
 {
-    const int answer = MessageBoxW(owner, wide(box.text).c_str(), wide(box.caption).c_str(), box_style(box));
+    const int answer = MessageBoxW(current_owner(), wide(box.text).c_str(), wide(box.caption).c_str(), box_style(box));
     return answer == IDOK || answer == IDYES;
 }
 

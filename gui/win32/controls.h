@@ -35,12 +35,22 @@ void fill_combo(HWND dialog, int id, const std::vector<std::string>& entries, in
 [[nodiscard]] bool is_checked(HWND dialog, int id);
 void set_checked(HWND dialog, int id, bool checked);
 
-// Message boxes owned by the window it was given.
+// The dialog template `id` in `language`, or in English when that language
+// has none: the templates exist in both languages, and the one to show
+// follows "Locale", not the thread's user-interface language.
+[[nodiscard]] const DLGTEMPLATE* dialog_template(HINSTANCE instance, int id, locale language);
+
+// Message boxes owned by the window the user works in (a dialog over the
+// main window disables it only while the box is up), or by `owner` when no
+// window of the program is active.
 class message_boxes : public user_interface {
 public:
     HWND owner = nullptr;
     void show(const message& box) override;
     [[nodiscard]] bool ask(const message& box) override;
+
+private:
+    [[nodiscard]] HWND current_owner() const;
 };
 
 } // namespace gui::win

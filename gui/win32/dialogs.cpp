@@ -51,6 +51,14 @@ setting_boxes ld_boxes(HWND window)
     return {is_checked(window, IDC_BOX0), is_checked(window, IDC_BOX1), is_checked(window, IDC_BOX2)};
 }
 
+// The initial focus on a button, so that the read-only text is not shown
+// selected; answers WM_INITDIALOG.
+INT_PTR focus_button(HWND window, int id)
+{
+    SetFocus(GetDlgItem(window, id));
+    return FALSE;
+}
+
 INT_PTR CALLBACK setup_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
 {
     app& a = the_app();
@@ -58,14 +66,12 @@ INT_PTR CALLBACK setup_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
         dialog_context& c = adopt(window, lparam);
         set_text(window, a.s.tr(setup_title(c.page->setup)));
         set_item_text(window, IDC_TEXT, setup_text(c.page->setup));
-        return TRUE;
+        return focus_button(window, IDOK);
     }
     if (msg != WM_COMMAND) return FALSE;
     if (LOWORD(wparam) == IDOK) {
         enable(window, IDOK, false);
-        a.boxes.owner = window;
         close_setup(a.s, *context_of(window).page, true);
-        a.boxes.owner = a.main;
         EndDialog(window, IDOK);
     } else if (LOWORD(wparam) == IDCANCEL) {
         EndDialog(window, IDCANCEL);
@@ -73,12 +79,13 @@ INT_PTR CALLBACK setup_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
     return TRUE;
 }
 
-INT_PTR CALLBACK text_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
+INT_PTR CALLBACK hdd_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
 {
     if (msg == WM_INITDIALOG) {
         const dialog_context& c = adopt(window, lparam);
+        set_text(window, the_app().s.tr(texts::hdd_info_title));
         set_item_text(window, IDC_TEXT, c.info.text);
-        return TRUE;
+        return focus_button(window, IDCANCEL);
     }
     if (msg == WM_COMMAND && (LOWORD(wparam) == IDCANCEL || LOWORD(wparam) == IDOK)) {
         EndDialog(window, LOWORD(wparam));
@@ -100,7 +107,7 @@ INT_PTR CALLBACK ld_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
             enable(window, IDC_BOX0 + i, c.info.settable);
         }
         enable(window, IDC_SET, false);
-        return TRUE;
+        return focus_button(window, IDCANCEL);
     }
     if (msg != WM_COMMAND) return FALSE;
     dialog_context& c = context_of(window);
@@ -144,7 +151,7 @@ INT_PTR CALLBACK update_info_proc(HWND window, UINT msg, WPARAM wparam, LPARAM l
         const dialog_context& c = adopt(window, lparam);
         set_text(window, the_app().s.tr(texts::update_info_title));
         set_item_text(window, IDC_TEXT, update_info_text(the_app().s, c.update));
-        return TRUE;
+        return focus_button(window, IDOK);
     }
     if (msg == WM_COMMAND && (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL)) {
         EndDialog(window, LOWORD(wparam));
@@ -158,7 +165,7 @@ void start_update(app& a, HWND window, dialog_context& c)
     if (!check_update_image(a.s, c.update, item_text(window, IDC_PATH))) return;
     enable_adapter_controls(window, c, false);
     enable(window, IDC_UPDATE, false);
-    const INT_PTR answer = DialogBoxParamW(a.instance, MAKEINTRESOURCEW(IDD_UPDATE_INFO), window, update_info_proc,
+    const INT_PTR answer = run_dialog(a, window, IDD_UPDATE_INFO, update_info_proc,
                                            reinterpret_cast<LPARAM>(&c));
     if (answer != IDOK) {
         cancel_update(c.update);
@@ -204,7 +211,7 @@ INT_PTR CALLBACK adapter_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lpara
         SendDlgItemMessageW(window, IDC_PATH, EM_LIMITTEXT, path_box_limit, 0);
         enable(window, IDC_SET, false);
         enable(window, IDC_UPDATE, false);
-        return TRUE;
+        return focus_button(window, IDCANCEL);
     }
     dialog_context& c = context_of(window);
     switch (msg) {
@@ -218,6 +225,7 @@ INT_PTR CALLBACK adapter_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lpara
         c.worker = nullptr;
         if (end) a.boxes.show(*end);
         enable_adapter_controls(window, c, true);
+        SetFocus(GetDlgItem(window, IDCANCEL)); // the focused Update button was disabled
         return TRUE;
     }
     case WM_COMMAND:
@@ -254,7 +262,7 @@ INT_PTR CALLBACK adapter_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lpara
 
 void run_modal(app& a, HWND owner, int template_id, DLGPROC procedure, dialog_context& c)
 {
-    DialogBoxParamW(a.instance, MAKEINTRESOURCEW(template_id), owner, procedure, reinterpret_cast<LPARAM>(&c));
+    run_dialog(a, owner, template_id, procedure, reinterpret_cast<LPARAM>(&c));
 }
 
 } // namespace
@@ -268,7 +276,7 @@ void open_dialog(app& a, HWND owner, page_state& page, const dialog_request& req
     case dialog_kind::none:
         return;
     case dialog_kind::raid_info: {
-        const INT_PTR result = DialogBoxParamW(a.instance, MAKEINTRESOURCEW(IDD_RAID_INFO), owner, setup_proc,
+        const INT_PTR result = run_dialog(a, owner, IDD_RAID_INFO, setup_proc,
                                                reinterpret_cast<LPARAM>(&c));
         if (result != IDOK) close_setup(a.s, page, false);
         break;
@@ -276,7 +284,7 @@ void open_dialog(app& a, HWND owner, page_state& page, const dialog_request& req
     case dialog_kind::hdd_info:
         if (const std::optional<std::string> text = hdd_dialog(a.s, request.number)) {
             c.info.text = *text;
-            run_modal(a, owner, IDD_HDD_INFO, text_proc, c);
+            run_modal(a, owner, IDD_HDD_INFO, hdd_proc, c);
         }
         break;
     case dialog_kind::ld_info:

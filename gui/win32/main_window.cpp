@@ -259,19 +259,23 @@ bool init_main(app& a, HWND window)
     set_item_text(window, IDCANCEL, "CLOSE");
     if (!init_controllers(a.s)) return false;
 
+    // The tabs first: the page area below them depends on their height.
     a.tab = GetDlgItem(window, IDC_TAB);
-    RECT area{};
-    GetClientRect(a.tab, &area);
-    TabCtrl_AdjustRect(a.tab, FALSE, &area);
-    MapWindowPoints(a.tab, window, reinterpret_cast<POINT*>(&area), 2);
-    const int templates[page_count] = {IDD_PAGE0, IDD_PAGE1, IDD_PAGE2, IDD_PAGE3, IDD_PAGE4, IDD_PAGE5};
     for (int i = 0; i < page_count; ++i) {
         std::wstring name = wide(a.s.tr(texts::page_names[i]));
         TCITEMW item{};
         item.mask = TCIF_TEXT;
         item.pszText = name.data();
         SendMessageW(a.tab, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-        HWND page = CreateDialogParamW(a.instance, MAKEINTRESOURCEW(templates[i]), window, page_proc, i);
+    }
+    RECT area{};
+    GetClientRect(a.tab, &area);
+    TabCtrl_AdjustRect(a.tab, FALSE, &area);
+    MapWindowPoints(a.tab, window, reinterpret_cast<POINT*>(&area), 2);
+    const int templates[page_count] = {IDD_PAGE0, IDD_PAGE1, IDD_PAGE2, IDD_PAGE3, IDD_PAGE4, IDD_PAGE5};
+    for (int i = 0; i < page_count; ++i) {
+        HWND page = CreateDialogIndirectParamW(
+            a.instance, dialog_template(a.instance, templates[i], a.s.settings.language), window, page_proc, i);
         SetWindowPos(page, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top, 0);
         a.page_windows[static_cast<std::size_t>(i)] = page;
     }
@@ -340,6 +344,16 @@ INT_PTR CALLBACK main_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lparam)
 
 } // namespace
 
+INT_PTR run_dialog(app& a, HWND owner, int id, DLGPROC procedure, LPARAM parameter)
+{
+    // A modal dialog disables its owner; a page is a child window, so the
+    // owner is the page's top-level window, or the main window's tabs and
+    // CLOSE stay live under the dialog.
+    HWND top = owner != nullptr ? GetAncestor(owner, GA_ROOT) : nullptr;
+    return DialogBoxIndirectParamW(a.instance, dialog_template(a.instance, id, a.s.settings.language), top,
+                                   procedure, parameter);
+}
+
 app& the_app()
 {
     return *current_app;
@@ -385,7 +399,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     app a(s, boxes);
     a.instance = instance;
     current_app = &a;
-    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, main_proc, 0);
+    run_dialog(a, nullptr, IDD_MAIN, main_proc, 0);
     current_app = nullptr;
     s.log.close();
     (void)instance_mutex.release();
