@@ -1,0 +1,62 @@
+#!/usr/bin/env bats
+# zanpth: the frame (usage, exit codes, case-sensitive names, argument
+# counts), parameter files and the reports of commands against the
+# simulated machine.
+
+load machine
+
+setup() {
+    export ZAN_ROOT="$BATS_TEST_TMPDIR/root"
+    demo
+    zanpth="$ZAN_BIN/zanpth"
+    cd "$BATS_TEST_TMPDIR"
+}
+
+@test "no command, an unknown or lower-case command, a wrong argument count: usage, exit 1" {
+    for args in "" "l" "Foo" "L extra" "PDOneSectorRead 0 0" "ANY" "w 0 0 0"; do
+        run "$zanpth" $args
+        [ "$status" -eq 1 ]
+        [ "$output" = "$(cat "$ZAN_SOURCE/tests/expected/zanpth-usage.txt")" ]
+    done
+}
+
+@test "bad numbers and drives are refused; a failing pass-through still exits 0" {
+    run "$zanpth" PDOneSectorRead 0 8 0
+    [ "$status" -eq 0 ]
+    [ "$output" = $'Ileagal Physical HDD No. HDDNo=8.\nZAN0002-I PassThrough Tool abnormal end.' ]
+
+    run "$zanpth" PDOneSectorRead 7 0 0
+    [ "$status" -eq 0 ]
+    [ "${lines[0]}" = "Failed in a specified Controller Number. errno=10010, detail=Error generation in library" ]
+
+    run "$zanpth" PDOneSectorRead 0 zz 0
+    [ "$status" -eq 0 ]
+    [ "$output" = "" ]
+
+    run "$zanpth" PDHDDCapaChange 0 1 0
+    [ "$output" = $'ZAN0022-E Ileagal Parameter. detail=Capacity\nZAN0002-I PassThrough Tool abnormal end.' ]
+}
+
+@test "parameter files: missing, too few fields, lines over the limit, odd command bytes" {
+    run "$zanpth" P missing.txt
+    [ "$status" -eq 0 ]
+    [ "$output" = $'ZAN0006-E Parameter file open error. errno=2, detail=No such file or directory\nZAN0002-I PassThrough Tool abnormal end.' ]
+
+    : > empty.txt
+    run "$zanpth" ANY empty.txt
+    [ "${lines[0]}" = "Parameter Filename :$BATS_TEST_TMPDIR/empty.txt" ]
+    [ "${lines[1]}" = "ZAN0022-E Ileagal Parameter. detail=Controller No" ]
+
+    printf '0\n0\n%s\n' "$(printf 'A%.0s' $(seq 1025))" > long.txt
+    run "$zanpth" P long.txt
+    [ "${lines[1]}" = "ZAN0023-E Parameter file line 3 is longer than 1024 characters." ]
+
+    printf '/ raw command\n0\nx\n0\n12000005200\n0\n' > odd.txt
+    run "$zanpth" P odd.txt
+    [ "${lines[1]}" = "ZAN0022-E Ileagal Parameter. detail=CDB" ]
+
+    printf '0\n0\n28000000000000000100\n0\n10001\n' > big.txt
+    run "$zanpth" ANY big.txt
+    [ "${lines[2]}" = "Data of more than 64 KiB (0x10000 bytes) cannot be handled." ]
+    [ "${lines[3]}" = "ZAN0022-E Ileagal Parameter. detail=Data Length" ]
+}
