@@ -40,7 +40,8 @@ std::optional<std::uint16_t> long_block_length(const pass_caller& caller, const 
     std::uint32_t length = block_bytes;
     std::array<std::uint8_t, 260> detail{};
     const int result = caller.call_quiet("ZanPasReadLong", call_shape::read, request, data, length, detail);
-    if (result == zan::ZANPAS_SCSI_STATUS)
+    constexpr std::uint8_t incorrect_length = 0x20; // the ILI bit of sense byte 2
+    if (result == zan::ZANPAS_SCSI_STATUS && (detail[2] & incorrect_length) != 0)
         return static_cast<std::uint16_t>(block_bytes + 256 - detail[6]);
     if (result == zan::ZANPAS_OK)
         put(msg::unsupported); // a drive that reads 512 bytes long tells no length

@@ -27,7 +27,7 @@ setup() {
 
     run "$zanpth" PDOneSectorRead 7 0 0
     [ "$status" -eq 0 ]
-    [ "${lines[0]}" = "Failed in a specified Controller Number. errno=10010, detail=Error generation in library" ]
+    [ "${lines[0]}" = "Failed in a specified Controller Number. errno=20010, detail=Error generation in library" ]
 
     run "$zanpth" PDOneSectorRead 0 zz 0
     [ "$status" -eq 0 ]
@@ -59,4 +59,29 @@ setup() {
     run "$zanpth" ANY big.txt
     [ "${lines[2]}" = "Data of more than 64 KiB (0x10000 bytes) cannot be handled." ]
     [ "${lines[3]}" = "ZAN0022-E Ileagal Parameter. detail=Data Length" ]
+}
+
+@test "one session: raw commands by file, the dumps and the sense report of a refused command" {
+    # Comment lines (a "/" or a blank first) do not count as fields.
+    printf '/ INQUIRY of drive 1\n0\n 1\n1\n120000005200\n0\n52\n' > any-inquiry.txt
+    printf '0\n(ignored)\n2\n/ INQUIRY, 36 bytes\n120000002400\n0\n' > p-inquiry.txt
+    printf '0\n3\nC50000000000\n0\n8\n' > any-vendor.txt
+    {
+        "$zanpth" ANY any-inquiry.txt
+        echo "exit $?"
+        "$zanpth" P p-inquiry.txt
+        echo "exit $?"
+        "$zanpth" ANY any-vendor.txt
+        echo "exit $?"
+    } | sed "s#$BATS_TEST_TMPDIR/#TMP/#" > session.txt
+    diff -u "$ZAN_SOURCE/tests/expected/zanpth-session.txt" session.txt
+}
+
+@test "L reports every drive number of every adapter" {
+    run "$zanpth" L
+    [ "$status" -eq 0 ]
+    [ "$(grep -c '^Physical Drive No\.' <<<"$output")" -eq 16 ]
+    [ "$(grep -c '^<<<Logpage31:Errors the drive reported in the past>>>$' <<<"$output")" -eq 16 ]
+    [ "$(grep -c '^No.	Power-on(h)	P-On(m)	Sense	LBA	CDB$' <<<"$output")" -eq 16 ]
+    [ "$(grep -Ec '^[0-9]{3}	' <<<"$output")" -eq $((16 * 180)) ]
 }
