@@ -43,12 +43,13 @@ std::optional<std::uint16_t> long_block_length(const pass_caller& caller, const 
     constexpr std::uint8_t incorrect_length = 0x20; // the ILI bit of sense byte 2
     if (result == zan::ZANPAS_SCSI_STATUS && (detail[2] & incorrect_length) != 0)
         return static_cast<std::uint16_t>(block_bytes + 256 - detail[6]);
-    if (result == zan::ZANPAS_OK)
-        put(msg::unsupported); // a drive that reads 512 bytes long tells no length
-    else if (result > 0)
-        report_pass_failure(result, detail);
-    if (result >= 0)
+    if (result == zan::ZANPAS_OK) {
+        // A drive that reads 512 bytes long without complaint tells no length.
+        put(msg::unsupported);
         abnormal_end();
+    } else if (result > 0) {
+        report_pass_failure(result, detail);
+    }
     return std::nullopt;
 }
 

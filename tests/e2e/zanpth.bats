@@ -85,3 +85,30 @@ setup() {
     [ "$(grep -c '^No.	Power-on(h)	P-On(m)	Sense	LBA	CDB$' <<<"$output")" -eq 16 ]
     [ "$(grep -Ec '^[0-9]{3}	' <<<"$output")" -eq $((16 * 180)) ]
 }
+
+@test "every drive command: its headings, the command bytes as sent and the drive's answer" {
+    # Drive 4 of the first adapter becomes a model that takes drive firmware.
+    "$ZAN_BIN/zansim" drive set 2 4 product=VMA3300RC revision=1A2B
+    printf '0\n1\n00001000\n' > r.txt
+    printf '0\n1\n00002000\n3\n' > w.txt
+    printf '0\n2\n1\n1\n0\n01\n0002\n3\n04\n00000005\n00000006\n07\n08\n09\n1\n0\n1\n000A\n0\n0\n0B\n0C\n000D\n000E\n' > n.txt
+    printf '0\n2\n00100000\n2\n16\n' > e.txt
+    head -c 70000 /dev/zero > fw.bin
+    for c in "PDOneSectorWrite 0 1 20" "D 0 1 30 saved.bin" "LDOneSectorRead 0 1 40" "w 0 1 50 3" "R r.txt" \
+             "W w.txt" "N n.txt" "E e.txt" "PDHDDCapaChange 0 2 1000" "PDPrintModePage 1 2 62 1 ff" "F fw.bin"; do
+        echo "== $c"
+        "$zanpth" $c
+        echo "exit $?"
+    done | sed "s#$BATS_TEST_TMPDIR/#TMP/#" > commands.txt
+    diff -u "$ZAN_SOURCE/tests/expected/zanpth-commands.txt" commands.txt
+    # A failed read saves nothing.
+    [ ! -e saved.bin ]
+}
+
+@test "without the pass-through library beside it: load failure, exit 1" {
+    cp "$zanpth" ./zanpth
+    run ./zanpth L
+    [ "$status" -eq 1 ]
+    [ "${lines[0]}" = "ZAN0001-E PassThrough Library load fail. detail=The specified module could not be found."$'\r' ]
+    [ "${lines[1]}" = "ZAN0002-I PassThrough Tool abnormal end." ]
+}
