@@ -62,6 +62,7 @@ mapfile -t pth_exports_expected < <(sed -n 's/^ZANPASEXPORT int ZANPASAPI \([A-Z
 # The usage text: 30 lines and the newline that follows them, which the tool's
 # output adds to the text's own last one, so an empty line closes it.
 usage_expected=$(cd "$(dirname "$0")/../expected" && pwd)/zancli-usage.txt
+pth_usage_expected=$(cd "$(dirname "$0")/../expected" && pwd)/zanpth-usage.txt
 
 
 # ---- Static checks: format, exports, self-contained binaries -----------------
@@ -158,7 +159,7 @@ start_prefix() {
     prefix_ready=1
 }
 
-runtime_checks=("zancli -v" "zancli -h" "zancli -AdpCount" "zancli -foo" "zanlog without adapters" "zanservice outside the service manager" "dllcheck" "platcheck")
+runtime_checks=("zancli -v" "zancli -h" "zancli -AdpCount" "zancli -foo" "zanlog without adapters" "zanservice outside the service manager" "zanpth usage" "zanpth loads zandllpth.dll" "dllcheck" "platcheck")
 
 run_checks() {
     run zancli.exe -v
@@ -185,6 +186,14 @@ run_checks() {
     run zanservice.exe
     : >"$work/expected"
     expect "zanservice outside the service manager" 1 "$work/expected"
+
+    # zanpth loads zandllpth.dll before it reads its command line: the usage
+    # text, and a command run to its end, show that the load and release worked.
+    run zanpth.exe
+    expect "zanpth usage" 1 "$pth_usage_expected"
+    run zanpth.exe PDOneSectorRead 0 8 0
+    expect_text "zanpth loads zandllpth.dll" 0 "Ileagal Physical HDD No. HDDNo=8." \
+        "ZAN0002-I PassThrough Tool abnormal end."
 
     run dllcheck.exe "${exports_expected[@]}"
     expect_text "dllcheck" 0 "2.1"
