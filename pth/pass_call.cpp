@@ -122,7 +122,7 @@ int pass_caller::call_quiet(const char* function, call_shape shape, zan::ZanPasR
         print_dump("CDB", cdb, 0, static_cast<std::uint32_t>(cdb.size()));
         put("\n");
     }
-    const generic_function found = library_.lookup(function);
+    const plat::run_time_library::function found = library_.find(function);
     if (found == nullptr) {
         const std::string reason = plat::system_message(plat::last_error());
         if (lookup_by_call)

@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "pth_library.h"
+#include "plat/module.h"
 #include "zandllpth.h"
 
 namespace pth {
@@ -38,7 +38,7 @@ enum class call_shape { read, write };
 
 class pass_caller {
 public:
-    explicit pass_caller(const pth_library& library) : library_(library) {}
+    explicit pass_caller(const plat::run_time_library& library) : library_(library) {}
 
     // Prints the CDB dump and an empty line, looks up `function` and calls it.
     // False after reporting any failure. `lookup_by_call` chooses the
@@ -56,7 +56,7 @@ public:
                                  bool lookup_by_call = false) const;
 
 private:
-    const pth_library& library_;
+    const plat::run_time_library& library_;
 };
 
 // Reports a failed call by its error class and the detail the library left.

@@ -76,8 +76,8 @@ const command_entry* find_command(std::string_view word, int argc)
 
 int run(int argc, char** argv)
 {
-    pth_library library;
-    if (!library.load()) {
+    plat::run_time_library library;
+    if (!library.load("zandllpth.dll")) {
         putf(msg::library_load_fail, plat::system_message(plat::last_error()).c_str());
         abnormal_end();
         return 1;

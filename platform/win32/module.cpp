@@ -1,4 +1,5 @@
-// Facts about the running program and its modules: version resources and ids.
+// Facts about the running program and its modules: version resources, ids
+// and the libraries it loads at run time.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <winver.h>
@@ -55,6 +56,29 @@ std::uint32_t current_process_id()
 std::uint32_t current_thread_id()
 {
     return GetCurrentThreadId();
+}
+
+run_time_library::~run_time_library()
+{
+    if (module_ != nullptr) static_cast<void>(release());
+}
+
+bool run_time_library::load(const char* file_name)
+{
+    module_ = LoadLibraryA(file_name);
+    return module_ != nullptr;
+}
+
+run_time_library::function run_time_library::find(const char* name) const
+{
+    return reinterpret_cast<function>(GetProcAddress(static_cast<HMODULE>(module_), name));
+}
+
+bool run_time_library::release()
+{
+    if (FreeLibrary(static_cast<HMODULE>(module_)) == FALSE) return false;
+    module_ = nullptr;
+    return true;
 }
 
 } // namespace plat
