@@ -37,6 +37,8 @@ struct command_context {
     std::uint32_t hdd;
     std::span<const std::uint8_t> cdb;
     std::span<std::uint8_t> data_in;
+    std::span<const std::uint8_t> data_out;
+    block_store* blocks;
     drive_reply& reply;
 
     void refuse(std::uint8_t asc) { reply.check_condition(build_sense(SENSE_ILLEGAL_REQUEST, asc, 0)); }
@@ -142,6 +144,54 @@ void internal_log_request(command_context& c)
     c.give(std::span(log).subspan(offset), load_be(c.cdb.data() + 6, 3));
 }
 
+// READ(10) and WRITE(10) on the drive's own blocks: the LBA at bytes 2-5,
+// the block count at bytes 7-8. Blocks past the drive's end are refused
+// before any moves; the host's buffer must hold them all.
+bool block_range(command_context& c, std::uint64_t& lba, std::size_t& bytes, std::size_t buffer)
+{
+    lba = load_be(c.cdb.data() + 2, 4);
+    bytes = load_be(c.cdb.data() + 7, 2) * std::size_t{BLOCK_BYTES};
+    const std::uint64_t capacity = std::uint64_t{c.d.size_mb} * BLOCKS_PER_MB;
+    if (c.blocks == nullptr) {
+        c.refuse(ASC_INVALID_OPERATION_CODE);
+    } else if (c.d.spindle == SPINDLE_STOPPED) {
+        c.reply.check_condition(build_sense(SENSE_NOT_READY, ASC_NOT_READY, ASCQ_START_REQUIRED));
+    } else if (lba + bytes / BLOCK_BYTES > capacity) {
+        c.refuse(ASC_LBA_OUT_OF_RANGE);
+    } else if (buffer < bytes) {
+        c.refuse(ASC_INVALID_FIELD_IN_CDB);
+    } else {
+        return true;
+    }
+    return false;
+}
+
+void read_10(command_context& c)
+{
+    std::uint64_t lba = 0;
+    std::size_t bytes = 0;
+    if (!block_range(c, lba, bytes, c.data_in.size())) return;
+    block b;
+    for (std::size_t at = 0; at < bytes; at += BLOCK_BYTES, ++lba) {
+        if (!c.blocks->read(c.hdd, lba, b)) return c.reply.check_condition(build_sense(SENSE_HARDWARE_ERROR, 0, 0));
+        std::copy(b.begin(), b.end(), c.data_in.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    c.reply.transferred = static_cast<std::uint32_t>(bytes);
+}
+
+void write_10(command_context& c)
+{
+    std::uint64_t lba = 0;
+    std::size_t bytes = 0;
+    if (!block_range(c, lba, bytes, c.data_out.size())) return;
+    block b;
+    for (std::size_t at = 0; at < bytes; at += BLOCK_BYTES, ++lba) {
+        std::copy_n(c.data_out.begin() + static_cast<std::ptrdiff_t>(at), BLOCK_BYTES, b.begin());
+        c.blocks->write(c.hdd, lba, b);
+    }
+    c.reply.transferred = static_cast<std::uint32_t>(bytes);
+}
+
 struct drive_operation {
     std::uint8_t code;
     std::size_t cdb_length;
@@ -151,7 +201,7 @@ struct drive_operation {
 constexpr drive_operation OPERATIONS[] = {
     {OP_TEST_UNIT_READY, 6, test_unit_ready}, {OP_INQUIRY, 6, inquiry},
     {OP_START_STOP_UNIT, 6, start_stop_unit}, {OP_LOG_SENSE, 10, log_sense},
-    {OP_INTERNAL_LOG, 10, internal_log_request},
+    {OP_INTERNAL_LOG, 10, internal_log_request}, {OP_READ_10, 10, read_10}, {OP_WRITE_10, 10, write_10},
 };
 
 } // namespace
@@ -182,7 +232,8 @@ fixed_sense build_sense(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq, b
 }
 
 drive_reply drive_command(adapter& a, std::uint32_t hdd, std::span<const std::uint8_t> cdb,
-                          std::span<std::uint8_t> data_in)
+                          std::span<std::uint8_t> data_in, std::span<const std::uint8_t> data_out,
+                          block_store* blocks)
 {
     drive_reply reply;
     physical_drive& d = a.drives[hdd];
@@ -198,7 +249,7 @@ drive_reply drive_command(adapter& a, std::uint32_t hdd, std::span<const std::ui
         }
         return reply;
     }
-    command_context c{d, hdd, cdb, data_in, reply};
+    command_context c{d, hdd, cdb, data_in, data_out, blocks, reply};
     if (cdb.empty()) {
         c.refuse(ASC_INVALID_OPERATION_CODE);
         return reply;
