@@ -215,38 +215,51 @@ std::string carry_out_data_work(const std::string& root, const adapter& before, 
 {
     block_store blocks(root, after.port);
     bool recovered = false;
+    const auto ready = [&] { return recovered || (recovered = blocks.recover()); };
     for (std::size_t n = 0; n < LOGICAL_SLOTS; ++n) {
         const logical_drive& was = before.logicals[n];
         logical_drive& now = after.logicals[n];
-        if (!now.defined || !was.defined || was.members != now.members || now.raid_level == 0) continue;
-        const bool rebuilt = was.rebuild == REBUILD_EXECUTING &&
-                             (now.rebuild == REBUILD_EXECUTING || now.rebuild == REBUILD_NOT_NEEDED);
-        const bool started = now.maintenance != MAINTENANCE_NONE && now.maintenance != was.maintenance;
-        const std::uint64_t size = member_blocks(after, now);
-        const std::uint64_t from = size * was.progress / 100;
-        const std::uint64_t to = now.rebuild == REBUILD_EXECUTING ? size * now.progress / 100 : size;
-        if (!(rebuilt && to > from) && !started) continue;
-        if (!recovered && !blocks.recover()) return blocks.error();
-        recovered = true;
-        data_status s = data_status::ok;
-        if (rebuilt) {
-            // The drives that receive data are read as they were while it moved.
+        if (!was.defined || !now.defined || now.raid_level == 0) continue;
+        if (was.rebuild == REBUILD_EXECUTING) {
+            // The drives that received data are read as they were while it
+            // moved: a drive that failed since still held its blocks then.
+            // One that finished gets the rest of its blocks, one still
+            // receiving them gets its progress, a failed one nothing.
+            const std::uint64_t size = member_blocks(before, was);
+            const std::uint64_t from = size * was.progress / 100;
             array_access access(before, was, blocks);
-            std::vector<std::uint32_t> targets;
+            std::vector<std::uint32_t> finished;
+            std::vector<std::uint32_t> moving;
             for (std::uint32_t p = 0; p < access.positions(); ++p) {
-                if (before.drives[access.hdd(p)].state == DRIVE_REBUILDING) targets.push_back(p);
+                const std::uint32_t hdd = access.hdd(p);
+                if (before.drives[hdd].state != DRIVE_REBUILDING) continue;
+                if (after.drives[hdd].state == DRIVE_GOOD) finished.push_back(p);
+                if (after.drives[hdd].state == DRIVE_REBUILDING && now.rebuild == REBUILD_EXECUTING) {
+                    moving.push_back(p);
+                }
             }
-            s = rebuild_range(access, targets, from, to);
-        } else {
+            const std::uint64_t to = size * now.progress / 100;
+            if ((!finished.empty() || (!moving.empty() && to > from)) && !ready()) return blocks.error();
+            if (!finished.empty() && rebuild_range(access, finished, from, size) == data_status::io_error) {
+                return blocks.error();
+            }
+            if (!moving.empty() && to > from && rebuild_range(access, moving, from, to) == data_status::io_error) {
+                return blocks.error();
+            }
+        }
+        if (now.maintenance != MAINTENANCE_NONE && now.maintenance != was.maintenance) {
+            if (!ready()) return blocks.error();
             array_access access(after, now, blocks);
             std::uint32_t found = 0;
             // Parity making rewrites what it finds at once; the data path
             // keeps what is written meanwhile consistent.
-            s = scan_redundancy(access, size, now.maintenance == MAINTENANCE_PARITY, found);
+            if (scan_redundancy(access, member_blocks(after, now), now.maintenance == MAINTENANCE_PARITY, found) ==
+                data_status::io_error) {
+                return blocks.error();
+            }
             // An injected count stands for what the data does not show.
-            if (started) now.inconsistencies = std::max(now.inconsistencies, found);
+            now.inconsistencies = std::max(now.inconsistencies, found);
         }
-        if (s == data_status::io_error) return blocks.error();
     }
     return blocks.commit() ? std::string() : blocks.error();
 }

@@ -119,6 +119,9 @@ std::uint32_t with_adapter(std::uint32_t port, F command)
     if (!load_adapter(root, port, a).empty() || !read_clock(root, clock).empty()) return plat::ERR_IO_DEVICE;
     if (a.faults.silent != 0) return plat::ERR_SEM_TIMEOUT;
     advance_tasks(a, clock.now_ms);
+    // Saved first, so that the drives' blocks follow the background work
+    // before the command reads them.
+    if (!save_adapter(root, a).empty()) return plat::ERR_IO_DEVICE;
     block_store blocks(root, port);
     if (!blocks.recover()) return plat::ERR_IO_DEVICE;
     command(a, blocks);

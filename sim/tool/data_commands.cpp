@@ -67,6 +67,8 @@ int run(const pattern_request& r)
     std::uint64_t first = 0;
     const std::string error = sim::change_adapter(r.port, [&](sim::adapter& a) {
         if (!a.logicals[r.logical].defined) return "logical drive " + std::to_string(r.logical) + " is not defined";
+        // Saved first, so that the drives' blocks follow the background work.
+        if (std::string e = sim::save_adapter(sim::root_dir(), a); !e.empty()) return e;
         sim::block_store blocks(sim::root_dir(), a.port);
         if (!blocks.recover()) return blocks.error();
         std::vector<std::uint8_t> found(expected.size());
