@@ -15,6 +15,10 @@
 #include "../../sim/engine/model_text.h"
 #include "../../sim/engine/store.h"
 #include "../../sim/engine/tasks.h"
+#include "plat/device.h"
+#include "sim/control.h"
+#include "sim/device.h"
+#include "sim_root.h"
 
 namespace {
 
@@ -253,6 +257,56 @@ TEST_F(data_root, drive_reads_and_writes_reach_its_own_blocks_up_to_its_end)
             EXPECT_EQ(in, data);
         }
     }
+}
+
+// Plain READ(10) and WRITE(10) through the RAID disk of the demo machine's
+// port 3 reach the logical drive the SCSI target names.
+TEST(sim_data_disk, plain_reads_and_writes_reach_the_targeted_logical_drive)
+{
+    zan_test::sim_root root;
+    ASSERT_EQ(sim::create_root(sim::demo_scenario()), "");
+    sim::device_ref port;
+    ASSERT_EQ(sim::open_device("\\\\.\\Scsi3:", port), 0U);
+    const auto send = [&](std::uint8_t target, bytes cdb, plat::scsi_direction direction, bytes& data) {
+        std::uint8_t sense[18] = {};
+        plat::scsi_request request;
+        request.cdb = cdb;
+        request.direction = direction;
+        request.data = data;
+        request.sense = sense;
+        request.target_id = target;
+        plat::scsi_result result;
+        EXPECT_EQ(sim::device_pass_through(port, request, result), 0U);
+        return result.status == 0 ? 0U : std::uint32_t{sense[2]} << 16 | sense[12] << 8 | sense[13];
+    };
+    using dir = plat::scsi_direction;
+    bytes written = {};
+    for (int i = 0; i < 1024; ++i) written.push_back(static_cast<std::uint8_t>(i * 13));
+    bytes data = written;
+    EXPECT_EQ(send(0, {0x2A, 0, 0, 0, 0x03, 0xE8, 0, 0, 2, 0}, dir::out, data), 0U);
+    bytes back(1024);
+    EXPECT_EQ(send(0, {0x28, 0, 0, 0, 0x03, 0xE8, 0, 0, 2, 0}, dir::in, back), 0U);
+    EXPECT_EQ(back, written);
+    EXPECT_EQ(send(1, {0x28, 0, 0, 0, 0x03, 0xE8, 0, 0, 2, 0}, dir::in, back), 0U);
+    EXPECT_NE(back, written); // another logical drive's blocks
+
+    struct {
+        std::uint8_t target;
+        bytes cdb;
+        dir direction;
+        std::uint32_t sense;
+    } const refused[] = {
+        {0, {0x28, 0, 0xFF, 0xFF, 0xFF, 0xF0, 0, 0, 0x02, 0}, dir::in, 0x052100},
+        {7, {0x28, 0, 0, 0, 0, 0, 0, 0, 1, 0}, dir::in, 0x052500},
+        {0, {0x28, 0, 0, 0, 0, 0, 0, 0, 1, 0}, dir::out, 0x052400},
+        {0, {0x28, 0, 0, 0, 0, 0, 0, 0, 3, 0}, dir::in, 0x052400},
+    };
+    for (const auto& c : refused) EXPECT_EQ(send(c.target, c.cdb, c.direction, back), c.sense);
+
+    ASSERT_EQ(sim::fail_drive(3, 4), "");
+    EXPECT_EQ(send(1, {0x28, 0, 0, 0, 0, 0, 0, 0, 1, 0}, dir::in, back), 0x020403U); // RAID 0 lost a member
+    EXPECT_EQ(send(0, {0x28, 0, 0, 0, 0x03, 0xE8, 0, 0, 2, 0}, dir::in, back), 0U);
+    EXPECT_EQ(back, written);
 }
 
 } // namespace
