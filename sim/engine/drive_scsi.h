@@ -22,8 +22,15 @@ inline constexpr std::uint8_t ASCQ_MANUAL_INTERVENTION = 0x03;
 inline constexpr std::uint8_t SENSE_HARDWARE_ERROR = 0x04;
 inline constexpr std::uint8_t ASC_LBA_OUT_OF_RANGE = 0x21;
 
+inline constexpr std::uint8_t SENSE_MEDIUM_ERROR = 0x03;
+inline constexpr std::uint8_t ASC_UNRECOVERED_READ_ERROR = 0x11;
+
 inline constexpr std::uint8_t OP_READ_10 = 0x28;
 inline constexpr std::uint8_t OP_WRITE_10 = 0x2A;
+
+// A long block: the 512 data bytes and the ECC bytes the drive keeps with them.
+inline constexpr std::uint32_t ECC_BYTES = 40;
+inline constexpr std::uint32_t LONG_BLOCK_BYTES = 512 + ECC_BYTES;
 
 // Fixed-format sense data (response code 0x70): sense key at byte 2, the
 // information field at bytes 3-6 (valid bit set when given), ASC and ASCQ at

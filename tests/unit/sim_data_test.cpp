@@ -259,6 +259,40 @@ TEST_F(data_root, drive_reads_and_writes_reach_its_own_blocks_up_to_its_end)
     }
 }
 
+TEST_F(data_root, a_write_long_with_a_bad_ecc_plants_a_medium_error_that_read_reports_and_a_write_clears)
+{
+    sim::adapter a = machine();
+    sim::block_store store(root, a.port);
+    bytes in(sim::LONG_BLOCK_BYTES);
+    // Asked for 512 bytes, the drive tells the long-block length: 512 + 256 - byte 6.
+    sim::drive_reply r = sim::drive_command(a, 7, bytes{0x3E, 0, 0, 0, 1, 0, 0, 0x02, 0x00, 0}, in, {}, &store);
+    ASSERT_EQ(r.status, 2);
+    EXPECT_EQ(r.sense[0], 0xF0);
+    EXPECT_EQ(r.sense[2], 0x25);
+    EXPECT_EQ(512 + 256 - r.sense[6], static_cast<int>(sim::LONG_BLOCK_BYTES));
+
+    const bytes spoiled(sim::LONG_BLOCK_BYTES, 0xFF);
+    const bytes write_long = {0x3F, 0, 0, 0, 0, 9, 0, 0x02, 0x28, 0};
+    EXPECT_EQ(sim::drive_command(a, 7, write_long, {}, spoiled, &store).status, 0);
+    bytes blocks(4 * 512);
+    r = sim::drive_command(a, 7, bytes{0x28, 0, 0, 0, 0, 7, 0, 0, 4, 0}, blocks, {}, &store);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.transferred, 2 * 512U);
+    EXPECT_EQ((std::vector<int>{r.sense[0], r.sense[2], r.sense[6], r.sense[12], r.sense[13]}),
+              (std::vector<int>{0xF0, 0x03, 9, 0x11, 0}));
+
+    // READ LONG hands back a long block whose ECC, written back, is good.
+    EXPECT_EQ(sim::drive_command(a, 7, bytes{0x3E, 0, 0, 0, 0, 8, 0, 0x02, 0x28, 0}, in, {}, &store).status, 0);
+    EXPECT_EQ(sim::drive_command(a, 7, write_long, {}, in, &store).status, 0);
+    EXPECT_EQ(sim::drive_command(a, 7, bytes{0x28, 0, 0, 0, 0, 7, 0, 0, 4, 0}, blocks, {}, &store).status, 0);
+    EXPECT_EQ(std::vector<std::uint8_t>(blocks.begin() + 1024, blocks.begin() + 1536), bytes(512, 0));
+
+    const bytes zero(1024);
+    EXPECT_EQ(sim::drive_command(a, 7, write_long, {}, spoiled, &store).status, 0);
+    EXPECT_EQ(sim::drive_command(a, 7, bytes{0x2A, 0, 0, 0, 0, 9, 0, 0, 1, 0}, {}, zero, &store).status, 0);
+    EXPECT_TRUE(a.drives[7].medium_error_lbas.empty());
+}
+
 // Plain READ(10) and WRITE(10) through the RAID disk of the demo machine's
 // port 3 reach the logical drive the SCSI target names.
 TEST(sim_data_disk, plain_reads_and_writes_reach_the_targeted_logical_drive)
