@@ -82,7 +82,8 @@ bool block_store::read(std::uint32_t hdd, std::uint64_t lba, block& out)
     const int fd = reader(hdd);
     if (fd < 0) return errno == ENOENT || failed("cannot open", drive_path(hdd));
     for (std::size_t done = 0; done < out.size();) {
-        const ssize_t got = ::pread(fd, out.data() + done, out.size() - done, offset_of(lba) + static_cast<off_t>(done));
+        const off_t at = offset_of(lba) + static_cast<off_t>(done);
+        const ssize_t got = ::pread(fd, out.data() + done, out.size() - done, at);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return failed("cannot read", drive_path(hdd));
         if (got == 0) break; // past the last written block
@@ -160,7 +161,8 @@ bool block_store::apply(const std::string& journal)
         if (!fd.valid()) return failed("cannot open", drive_path(hdd));
         const char* bytes = journal.data() + at + RECORD_HEAD;
         for (std::size_t done = 0; done < BLOCK_BYTES;) {
-            const ssize_t put = ::pwrite(fd.get(), bytes + done, BLOCK_BYTES - done, offset_of(lba) + static_cast<off_t>(done));
+            const off_t at = offset_of(lba) + static_cast<off_t>(done);
+            const ssize_t put = ::pwrite(fd.get(), bytes + done, BLOCK_BYTES - done, at);
             if (put < 0 && errno == EINTR) continue;
             if (put <= 0) return failed("cannot write", drive_path(hdd));
             done += static_cast<std::size_t>(put);

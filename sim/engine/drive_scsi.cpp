@@ -221,7 +221,10 @@ void write_10(command_context& c)
 std::array<std::uint8_t, ECC_BYTES> ecc_of(const block& b)
 {
     std::array<std::uint8_t, ECC_BYTES> ecc = {};
-    for (std::size_t i = 0; i < b.size(); ++i) ecc[i % ECC_BYTES] = static_cast<std::uint8_t>(ecc[i % ECC_BYTES] * 31 + b[i]);
+    for (std::size_t i = 0; i < b.size(); ++i) {
+        std::uint8_t& e = ecc[i % ECC_BYTES];
+        e = static_cast<std::uint8_t>(e * 31 + b[i]);
+    }
     return ecc;
 }
 
@@ -235,7 +238,8 @@ bool long_block(command_context& c, std::uint64_t& lba, std::size_t buffer)
     const std::uint32_t length = load_be(c.cdb.data() + 7, 2);
     if (!reachable(c, lba, 1)) return false;
     if (length != LONG_BLOCK_BYTES) {
-        fixed_sense s = build_sense(SENSE_ILLEGAL_REQUEST, ASC_INVALID_FIELD_IN_CDB, 0, true, length - LONG_BLOCK_BYTES);
+        fixed_sense s =
+            build_sense(SENSE_ILLEGAL_REQUEST, ASC_INVALID_FIELD_IN_CDB, 0, true, length - LONG_BLOCK_BYTES);
         s[2] |= SENSE_ILI;
         c.reply.check_condition(s);
         return false;
