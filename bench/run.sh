@@ -1,7 +1,8 @@
 #!/bin/bash
 # Times the suite's commands against /bin/true, paired round by round in one
 # run on a scratch root, and prints each as a ratio; then the request costs
-# of bench/request_bench.cpp, the service's poll cycle over four full event
+# of bench/request_bench.cpp, a 128-block stripe read through the data path
+# (bench/data_bench.cpp), the service's poll cycle over four full event
 # rings (bench/service_walk_bench.cpp), the CPU the waiting service uses, an
 # 8 MiB firmware update, and the log tool collecting a 2 MiB RAID log.
 #   bench/run.sh [BUILD_FOLDER] [ROUNDS]      (defaults: build, 20)
@@ -42,6 +43,7 @@ paired "zanlog ZAN_0_RaidLog (2 MiB)" "$bin/zanlog" ZAN_0_RaidLog "$ZAN_ROOT/log
 rm -r "$ZAN_ROOT/logs"
 
 "$bin/zan_request_bench"
+"$bin/zan_data_bench"
 "$bin/zan_service_walk_bench"
 
 # The hosted service between two polls, on the stopped clock: the CPU time

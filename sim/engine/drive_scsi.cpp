@@ -20,6 +20,9 @@ constexpr std::uint8_t OP_TEST_UNIT_READY = 0x00;
 constexpr std::uint8_t OP_INQUIRY = 0x12;
 constexpr std::uint8_t OP_START_STOP_UNIT = 0x1B;
 constexpr std::uint8_t OP_LOG_SENSE = 0x4D;
+constexpr std::uint8_t OP_READ_LONG = 0x3E;
+constexpr std::uint8_t OP_WRITE_LONG = 0x3F;
+constexpr std::uint8_t SENSE_ILI = 0x20;
 constexpr std::uint8_t OP_INTERNAL_LOG = 0xFE;
 
 // Standard INQUIRY data: a direct-access device of SPC-3 with command
@@ -37,6 +40,8 @@ struct command_context {
     std::uint32_t hdd;
     std::span<const std::uint8_t> cdb;
     std::span<std::uint8_t> data_in;
+    std::span<const std::uint8_t> data_out;
+    block_store* blocks;
     drive_reply& reply;
 
     void refuse(std::uint8_t asc) { reply.check_condition(build_sense(SENSE_ILLEGAL_REQUEST, asc, 0)); }
@@ -142,6 +147,137 @@ void internal_log_request(command_context& c)
     c.give(std::span(log).subspan(offset), load_be(c.cdb.data() + 6, 3));
 }
 
+// Whether `count` blocks from `lba` can be reached: a drive with a data
+// store, spinning, and the blocks before its end; else the command is
+// answered.
+bool reachable(command_context& c, std::uint64_t lba, std::uint64_t count)
+{
+    if (c.blocks == nullptr) {
+        c.refuse(ASC_INVALID_OPERATION_CODE);
+    } else if (c.d.spindle == SPINDLE_STOPPED) {
+        c.reply.check_condition(build_sense(SENSE_NOT_READY, ASC_NOT_READY, ASCQ_START_REQUIRED));
+    } else if (lba + count > std::uint64_t{c.d.size_mb} * BLOCKS_PER_MB) {
+        c.refuse(ASC_LBA_OUT_OF_RANGE);
+    } else {
+        return true;
+    }
+    return false;
+}
+
+// READ(10) and WRITE(10) on the drive's own blocks: the LBA at bytes 2-5,
+// the block count at bytes 7-8. Blocks past the drive's end are refused
+// before any moves; the host's buffer must hold them all.
+bool block_range(command_context& c, std::uint64_t& lba, std::size_t& bytes, std::size_t buffer)
+{
+    lba = load_be(c.cdb.data() + 2, 4);
+    bytes = load_be(c.cdb.data() + 7, 2) * std::size_t{BLOCK_BYTES};
+    if (!reachable(c, lba, bytes / BLOCK_BYTES)) return false;
+    if (buffer >= bytes) return true;
+    c.refuse(ASC_INVALID_FIELD_IN_CDB);
+    return false;
+}
+
+bool medium_error_at(const physical_drive& d, std::uint64_t lba)
+{
+    return std::find(d.medium_error_lbas.begin(), d.medium_error_lbas.end(), lba) != d.medium_error_lbas.end();
+}
+
+// A block read stops at the first block with a medium error, its LBA in the
+// information field; the blocks before it are transferred.
+void read_10(command_context& c)
+{
+    std::uint64_t lba = 0;
+    std::size_t bytes = 0;
+    if (!block_range(c, lba, bytes, c.data_in.size())) return;
+    block b;
+    for (std::size_t at = 0; at < bytes; at += BLOCK_BYTES, ++lba) {
+        if (medium_error_at(c.d, lba)) {
+            c.reply.transferred = static_cast<std::uint32_t>(at);
+            return c.reply.check_condition(build_sense(SENSE_MEDIUM_ERROR, ASC_UNRECOVERED_READ_ERROR, 0, true,
+                                                       static_cast<std::uint32_t>(lba)));
+        }
+        if (!c.blocks->read(c.hdd, lba, b)) return c.reply.check_condition(build_sense(SENSE_HARDWARE_ERROR, 0, 0));
+        std::copy(b.begin(), b.end(), c.data_in.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    c.reply.transferred = static_cast<std::uint32_t>(bytes);
+}
+
+// Writing a block gives it a fresh ECC: a medium error there is gone.
+void write_10(command_context& c)
+{
+    std::uint64_t lba = 0;
+    std::size_t bytes = 0;
+    if (!block_range(c, lba, bytes, c.data_out.size())) return;
+    block b;
+    for (std::size_t at = 0; at < bytes; at += BLOCK_BYTES, ++lba) {
+        std::copy_n(c.data_out.begin() + static_cast<std::ptrdiff_t>(at), BLOCK_BYTES, b.begin());
+        c.blocks->write(c.hdd, lba, b);
+        std::erase(c.d.medium_error_lbas, static_cast<std::uint32_t>(lba));
+    }
+    c.reply.transferred = static_cast<std::uint32_t>(bytes);
+}
+
+// The ECC bytes of a block: byte i folds the data bytes i, i + 40, ...
+std::array<std::uint8_t, ECC_BYTES> ecc_of(const block& b)
+{
+    std::array<std::uint8_t, ECC_BYTES> ecc = {};
+    for (std::size_t i = 0; i < b.size(); ++i) {
+        std::uint8_t& e = ecc[i % ECC_BYTES];
+        e = static_cast<std::uint8_t>(e * 31 + b[i]);
+    }
+    return ecc;
+}
+
+// READ LONG(10) and WRITE LONG(10): one long block (LBA bytes 2-5, length
+// bytes 7-8). Another length is refused with the incorrect-length bit and
+// the requested length less the long block's in the information field, so
+// that the host learns the long-block length.
+bool long_block(command_context& c, std::uint64_t& lba, std::size_t buffer)
+{
+    lba = load_be(c.cdb.data() + 2, 4);
+    const std::uint32_t length = load_be(c.cdb.data() + 7, 2);
+    if (!reachable(c, lba, 1)) return false;
+    if (length != LONG_BLOCK_BYTES) {
+        fixed_sense s =
+            build_sense(SENSE_ILLEGAL_REQUEST, ASC_INVALID_FIELD_IN_CDB, 0, true, length - LONG_BLOCK_BYTES);
+        s[2] |= SENSE_ILI;
+        c.reply.check_condition(s);
+        return false;
+    }
+    if (buffer >= LONG_BLOCK_BYTES) return true;
+    c.refuse(ASC_INVALID_FIELD_IN_CDB);
+    return false;
+}
+
+void read_long(command_context& c)
+{
+    std::uint64_t lba = 0;
+    block b;
+    if (!long_block(c, lba, c.data_in.size())) return;
+    if (!c.blocks->read(c.hdd, lba, b)) return c.reply.check_condition(build_sense(SENSE_HARDWARE_ERROR, 0, 0));
+    std::array<std::uint8_t, ECC_BYTES> ecc = ecc_of(b);
+    if (medium_error_at(c.d, lba)) ecc.fill(0xFF);
+    std::copy(b.begin(), b.end(), c.data_in.begin());
+    std::copy(ecc.begin(), ecc.end(), c.data_in.begin() + BLOCK_BYTES);
+    c.reply.transferred = LONG_BLOCK_BYTES;
+}
+
+// The data part is written as it comes; an ECC part that does not match it
+// plants a medium error, a matching one clears one.
+void write_long(command_context& c)
+{
+    std::uint64_t lba = 0;
+    block b;
+    if (!long_block(c, lba, c.data_out.size())) return;
+    std::copy_n(c.data_out.begin(), BLOCK_BYTES, b.begin());
+    c.blocks->write(c.hdd, lba, b);
+    const std::array<std::uint8_t, ECC_BYTES> ecc = ecc_of(b);
+    const auto lba32 = static_cast<std::uint32_t>(lba);
+    std::erase(c.d.medium_error_lbas, lba32);
+    if (!std::equal(ecc.begin(), ecc.end(), c.data_out.begin() + BLOCK_BYTES)) c.d.medium_error_lbas.push_back(lba32);
+    c.reply.transferred = LONG_BLOCK_BYTES;
+}
+
 struct drive_operation {
     std::uint8_t code;
     std::size_t cdb_length;
@@ -151,7 +287,8 @@ struct drive_operation {
 constexpr drive_operation OPERATIONS[] = {
     {OP_TEST_UNIT_READY, 6, test_unit_ready}, {OP_INQUIRY, 6, inquiry},
     {OP_START_STOP_UNIT, 6, start_stop_unit}, {OP_LOG_SENSE, 10, log_sense},
-    {OP_INTERNAL_LOG, 10, internal_log_request},
+    {OP_INTERNAL_LOG, 10, internal_log_request}, {OP_READ_10, 10, read_10}, {OP_WRITE_10, 10, write_10},
+    {OP_READ_LONG, 10, read_long},            {OP_WRITE_LONG, 10, write_long},
 };
 
 } // namespace
@@ -182,7 +319,8 @@ fixed_sense build_sense(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq, b
 }
 
 drive_reply drive_command(adapter& a, std::uint32_t hdd, std::span<const std::uint8_t> cdb,
-                          std::span<std::uint8_t> data_in)
+                          std::span<std::uint8_t> data_in, std::span<const std::uint8_t> data_out,
+                          block_store* blocks)
 {
     drive_reply reply;
     physical_drive& d = a.drives[hdd];
@@ -198,7 +336,7 @@ drive_reply drive_command(adapter& a, std::uint32_t hdd, std::span<const std::ui
         }
         return reply;
     }
-    command_context c{d, hdd, cdb, data_in, reply};
+    command_context c{d, hdd, cdb, data_in, data_out, blocks, reply};
     if (cdb.empty()) {
         c.refuse(ASC_INVALID_OPERATION_CODE);
         return reply;

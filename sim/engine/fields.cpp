@@ -115,13 +115,16 @@ std::string for_each_word(std::string_view v, F take)
     return {};
 }
 
-std::string parse_bad_spots(physical_drive& d, std::string_view v)
+// A drive's list of LBAs: the adapter's bad spots, the blocks with a
+// medium error.
+template <std::vector<std::uint32_t> physical_drive::*List>
+std::string parse_lbas(physical_drive& d, std::string_view v)
 {
-    d.bad_spots.clear();
+    (d.*List).clear();
     return for_each_word(v, [&d](std::string_view word) -> std::string {
         std::uint64_t lba = 0;
-        if (!parse_number(word, UINT32_MAX, lba)) return "bad spots are LBAs (32-bit numbers)";
-        d.bad_spots.push_back(static_cast<std::uint32_t>(lba));
+        if (!parse_number(word, UINT32_MAX, lba)) return "LBAs are 32-bit numbers";
+        (d.*List).push_back(static_cast<std::uint32_t>(lba));
         return {};
     });
 }
@@ -152,10 +155,11 @@ std::string format_log_lengths(const physical_drive& d)
     return text;
 }
 
-std::string format_bad_spots(const physical_drive& d)
+template <std::vector<std::uint32_t> physical_drive::*List>
+std::string format_lbas(const physical_drive& d)
 {
     std::string text;
-    for (std::uint32_t lba : d.bad_spots) {
+    for (std::uint32_t lba : d.*List) {
         if (!text.empty()) text += ' ';
         text += hex64(lba, 1);
     }
@@ -328,7 +332,10 @@ constexpr field<physical_drive> DRIVE_FIELDS[] = {
     {.key = "spare", .kind = K::choice, .number = &physical_drive::global_spare, .names = YES_NO},
     {.key = "medium_errors", .kind = K::number, .number = &physical_drive::medium_errors,
      .limit = MEDIUM_ERRORS_NOT_AVAILABLE, .names = MEDIUM_ERRORS},
-    {.key = "bad_spots", .kind = K::custom, .parse = parse_bad_spots, .format = format_bad_spots},
+    {.key = "bad_spots", .kind = K::custom, .parse = parse_lbas<&physical_drive::bad_spots>,
+     .format = format_lbas<&physical_drive::bad_spots>},
+    {.key = "medium_error_lbas", .kind = K::custom, .parse = parse_lbas<&physical_drive::medium_error_lbas>,
+     .format = format_lbas<&physical_drive::medium_error_lbas>},
     {.key = "inquiry", .kind = K::text, .text = &physical_drive::inquiry, .limit = 40},
     {.key = "led", .kind = K::hex, .number = &physical_drive::led, .limit = 0xFF},
     {.key = "serial", .kind = K::text, .text = &physical_drive::serial, .limit = 12},

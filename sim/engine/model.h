@@ -78,6 +78,7 @@ struct physical_drive {
     std::uint32_t global_spare = 0;    // 1 = global hot spare
     std::uint32_t medium_errors = 0;   // MEDIUM_ERRORS_NOT_AVAILABLE when unknown
     std::vector<std::uint32_t> bad_spots; // LBAs
+    std::vector<std::uint32_t> medium_error_lbas; // blocks whose ECC a WRITE LONG spoiled
     std::string inquiry;               // empty: built from vendor, product, revision
     std::uint32_t led = 0;             // locate LED mode last set
     // What the drive answers to SCSI commands the adapter forwards to it.

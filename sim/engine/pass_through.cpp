@@ -1,14 +1,17 @@
 // SCSI pass-through to an adapter's RAID disk, reached through its port
 // device or a logical drive's disk. It answers INQUIRY with its identity and TEST
-// UNIT READY itself, forwards the vendor-wrapped commands (0xBB data in, 0xBA
-// data out or none; byte 1 the drive, the drive's own command from byte 2) to
-// the physical drive, and ends every other command with CHECK CONDITION,
-// ILLEGAL REQUEST.
+// UNIT READY itself, carries READ(10) and WRITE(10) to the blocks of the
+// logical drive the SCSI target names, forwards the vendor-wrapped commands
+// (0xBB data in, 0xBA data out or none; byte 1 the drive, the drive's own
+// command from byte 2) to the physical drive, and ends every other command
+// with CHECK CONDITION, ILLEGAL REQUEST.
 #include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "big_endian.h"
 #include "clock.h"
+#include "data_path.h"
 #include "disk.h"
 #include "dispatch.h"
 #include "drive_scsi.h"
@@ -99,17 +102,11 @@ drive_reply inquiry(const adapter& a, const plat::scsi_request& request)
     return reply;
 }
 
-// A wrapped command: checked by the adapter, carried out by the drive under
-// the adapter's lock, the drive's new state saved.
-std::uint32_t forward_to_drive(std::uint32_t port, const plat::scsi_request& request, drive_reply& reply)
+// Runs `command` on the adapter brought up to the clock, under its lock: the
+// blocks it writes are committed and the adapter's new state saved.
+template <class F>
+std::uint32_t with_adapter(std::uint32_t port, F command)
 {
-    const std::span<const std::uint8_t> cdb = request.cdb;
-    const bool wrong_direction = cdb[0] == WRAP_DATA_IN ? request.direction == plat::scsi_direction::out
-                                                        : request.direction == plat::scsi_direction::in;
-    if (cdb.size() <= WRAP_LENGTH || wrong_direction) {
-        reply = refusal(ASC_INVALID_FIELD_IN_CDB);
-        return plat::ERR_SUCCESS;
-    }
     const std::string root = root_dir();
     root_lock lock;
     switch (lock.lock_within(adapter_lock_path(root, port), LOCK_WAIT_MS)) {
@@ -122,16 +119,70 @@ std::uint32_t forward_to_drive(std::uint32_t port, const plat::scsi_request& req
     if (!load_adapter(root, port, a).empty() || !read_clock(root, clock).empty()) return plat::ERR_IO_DEVICE;
     if (a.faults.silent != 0) return plat::ERR_SEM_TIMEOUT;
     advance_tasks(a, clock.now_ms);
+    // Saved first, so that the drives' blocks follow the background work
+    // before the command reads them.
+    if (!save_adapter(root, a).empty()) return plat::ERR_IO_DEVICE;
+    block_store blocks(root, port);
+    if (!blocks.recover()) return plat::ERR_IO_DEVICE;
+    command(a, blocks);
+    if (!blocks.commit()) return plat::ERR_IO_DEVICE;
+    return save_adapter(root, a).empty() ? plat::ERR_SUCCESS : plat::ERR_IO_DEVICE;
+}
 
-    const std::uint32_t hdd = cdb[1];
-    if (hdd >= DRIVE_SLOTS || !a.drives[hdd].present) {
-        reply = refusal(ASC_NO_SUCH_UNIT);
+// A wrapped command: checked by the adapter, carried out by the drive.
+std::uint32_t forward_to_drive(std::uint32_t port, const plat::scsi_request& request, drive_reply& reply)
+{
+    const std::span<const std::uint8_t> cdb = request.cdb;
+    const bool wrong_direction = cdb[0] == WRAP_DATA_IN ? request.direction == plat::scsi_direction::out
+                                                        : request.direction == plat::scsi_direction::in;
+    if (cdb.size() <= WRAP_LENGTH || wrong_direction) {
+        reply = refusal(ASC_INVALID_FIELD_IN_CDB);
         return plat::ERR_SUCCESS;
     }
-    const std::span<std::uint8_t> data_in =
-        request.direction == plat::scsi_direction::in ? request.data : std::span<std::uint8_t>();
-    reply = drive_command(a, hdd, cdb.subspan(WRAP_LENGTH), data_in);
-    return save_adapter(root, a).empty() ? plat::ERR_SUCCESS : plat::ERR_IO_DEVICE;
+    return with_adapter(port, [&](adapter& a, block_store& blocks) {
+        const std::uint32_t hdd = cdb[1];
+        if (hdd >= DRIVE_SLOTS || !a.drives[hdd].present) {
+            reply = refusal(ASC_NO_SUCH_UNIT);
+            return;
+        }
+        const bool in = request.direction == plat::scsi_direction::in;
+        const std::span<std::uint8_t> data_in = in ? request.data : std::span<std::uint8_t>();
+        const std::span<const std::uint8_t> data_out = in ? std::span<const std::uint8_t>() : request.data;
+        reply = drive_command(a, hdd, cdb.subspan(WRAP_LENGTH), data_in, data_out, &blocks);
+    });
+}
+
+// READ(10) or WRITE(10) on the blocks of the logical drive the request's
+// target names. A failed logical drive is not ready until an operator acts.
+std::uint32_t logical_blocks_command(std::uint32_t port, const plat::scsi_request& request, drive_reply& reply)
+{
+    const std::span<const std::uint8_t> cdb = request.cdb;
+    const bool write = cdb[0] == OP_WRITE_10;
+    const auto wanted = write ? plat::scsi_direction::out : plat::scsi_direction::in;
+    const std::size_t bytes = cdb.size() < 10 ? 0 : load_be(cdb.data() + 7, 2) * std::size_t{BLOCK_BYTES};
+    if (cdb.size() < 10 || (bytes > 0 && request.direction != wanted) || request.data.size() < bytes) {
+        reply = refusal(ASC_INVALID_FIELD_IN_CDB);
+        return plat::ERR_SUCCESS;
+    }
+    return with_adapter(port, [&](adapter& a, block_store& blocks) {
+        const std::size_t number = request.target_id;
+        if (number >= LOGICAL_SLOTS || !a.logicals[number].defined || request.lun != 0) {
+            reply = refusal(ASC_NO_SUCH_UNIT);
+            return;
+        }
+        const std::uint64_t lba = load_be(cdb.data() + 2, 4);
+        const std::span<std::uint8_t> data = request.data.first(bytes);
+        const data_status s = write ? write_logical(a, number, blocks, lba, data)
+                                    : read_logical(a, number, blocks, lba, data);
+        switch (s) {
+        case data_status::ok: reply.transferred = static_cast<std::uint32_t>(bytes); break;
+        case data_status::out_of_range: reply = refusal(ASC_LBA_OUT_OF_RANGE); break;
+        case data_status::no_access:
+            reply.check_condition(build_sense(SENSE_NOT_READY, ASC_NOT_READY, ASCQ_MANUAL_INTERVENTION));
+            break;
+        case data_status::io_error: reply.check_condition(build_sense(SENSE_HARDWARE_ERROR, 0, 0)); break;
+        }
+    });
 }
 
 } // namespace
@@ -141,8 +192,11 @@ std::uint32_t raid_disk_pass_through(std::uint32_t port, const plat::scsi_reques
     result = {};
     if (!plat::well_formed(request) || request.data.size() > MAX_TRANSFER) return plat::ERR_INVALID_PARAMETER;
     drive_reply reply;
-    if (request.cdb[0] == WRAP_DATA_IN || request.cdb[0] == WRAP_DATA_OUT) {
-        const std::uint32_t code = forward_to_drive(port, request, reply);
+    const std::uint8_t op = request.cdb[0];
+    if (op == WRAP_DATA_IN || op == WRAP_DATA_OUT || op == OP_READ_10 || op == OP_WRITE_10) {
+        const bool wrapped = op == WRAP_DATA_IN || op == WRAP_DATA_OUT;
+        const std::uint32_t code =
+            wrapped ? forward_to_drive(port, request, reply) : logical_blocks_command(port, request, reply);
         if (code != plat::ERR_SUCCESS) return code;
         deliver(reply, request, result);
         return plat::ERR_SUCCESS;

@@ -16,6 +16,7 @@
 #include <map>
 #include <mutex>
 
+#include "data_path.h"
 #include "event_log.h"
 #include "model_text.h"
 #include "posix_io.h"
@@ -338,6 +339,8 @@ std::string save_adapter(const std::string& root, adapter& a)
     struct stat st {};
     const bool current = k.state_pin.valid() && ::stat(path.c_str(), &st) == 0 && k.state_id == identity_of(st);
     if (!current || !same_model(a, k.model)) {
+        // The drives' blocks follow the background work before its state moves on.
+        if (std::string e = carry_out_data_work(root, k.model, a); !e.empty()) return e;
         std::uint64_t checksum = 0;
         std::string ring = std::move(a.event_file);
         const std::string text = with_checksum(format_adapter(a), checksum);

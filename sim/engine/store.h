@@ -6,6 +6,9 @@
 //   portN.lock    the adapter's lock, and the bookkeeping every request
 //                 touches (request counter, clock), kept in place in a small
 //                 record mapped into memory
+//   portN.driveD.blocks, portN.blocks.journal
+//                 the blocks the drives hold (data_blocks.h); the data work
+//                 of the background tasks is done as the state is saved
 // Each process parses a state file once and reuses the parsed model while
 // the file is the same file.
 #ifndef SIM_ENGINE_STORE_H

@@ -51,4 +51,7 @@ int cmd_disk(const args& a);
 int cmd_turbine(const args& a);
 int cmd_desktop(const args& a);
 
+// Block patterns written into logical drives and verified (data_commands.cpp).
+int cmd_data(const args& a);
+
 #endif

@@ -71,6 +71,11 @@ constexpr char USAGE[] =
     "  clock advance SECONDS          move the stopped clock on\n"
     "  clock real                     follow real time again\n"
     "  inconsistencies PORT LOGICAL N parity errors a check or parity making finds\n"
+    "  data write PORT LOGICAL LBA COUNT SEED\n"
+    "                                 write COUNT blocks of the pattern SEED into a logical\n"
+    "                                 drive from block LBA on\n"
+    "  data verify PORT LOGICAL LBA COUNT SEED\n"
+    "                                 check that the blocks hold that pattern\n"
     "  restore add PORT LEVEL DRIVE...\n"
     "                                 a restore candidate (level 0, 1, 5 or 10) on free drives\n"
     "  badspot add PORT DRIVE LBA...  add bad spots to a drive's list\n"
@@ -363,6 +368,7 @@ constexpr command COMMANDS[] = {
     {"serve", 0, 2, cmd_serve},
     {"disks", 0, 0, cmd_disks},     {"disk", 3, 3, cmd_disk}, {"turbine", 3, 3, cmd_turbine},
     {"desktop", 0, 1, cmd_desktop},
+    {"data", 6, 6, cmd_data},
 };
 
 } // namespace

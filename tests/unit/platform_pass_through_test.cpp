@@ -34,7 +34,7 @@ const command_case COMMAND_CASES[] = {
     {"inquiry cut to its allocation length", {0x12, 0, 0, 0, 5, 0}, scsi_direction::in, 96, 32, 0, 5, 0, 0},
     {"inquiry into a smaller buffer", {0x12, 0, 0, 0, 96, 0}, scsi_direction::in, 20, 32, 0, 20, 0, 0},
     {"test unit ready", {0x00, 0, 0, 0, 0, 0}, scsi_direction::none, 0, 32, 0, 0, 0, 0},
-    {"read(10) is not kept", {0x28, 0, 0, 0, 0, 0, 0, 0, 1, 0}, scsi_direction::in, 512, 32, 2, 0, 18, 0x20},
+    {"read(16) is not kept", {0x88, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0}, scsi_direction::in, 512, 32, 2, 0, 18, 0x20},
     {"wrapped command to an empty slot", {0xBB, 9, 0x12, 0, 0, 0, 48, 0}, scsi_direction::in, 48, 32, 2, 0, 18, 0x25},
     {"vital product data is not kept", {0x12, 1, 0x80, 0, 36, 0}, scsi_direction::in, 96, 32, 2, 0, 18, 0x24},
     {"sense cut to its buffer", {0x1B, 0, 0, 0, 1, 0}, scsi_direction::none, 0, 8, 2, 0, 8, 0x20},
