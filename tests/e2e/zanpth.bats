@@ -100,9 +100,11 @@ setup() {
         "$zanpth" $c
         echo "exit $?"
     done | sed "s#$BATS_TEST_TMPDIR/#TMP/#" > commands.txt
-    diff -u "$ZAN_SOURCE/tests/expected/zanpth-commands.txt" commands.txt
-    # A failed read saves nothing.
-    [ ! -e saved.bin ]
+    # Dump rows of zeros (blocks never written) are left out of the comparison.
+    grep -v '^[0-9A-F]\{8\}: 00 00 00 00 00 00 00 00  00 00 00 00 00 00 00 00  \.\{16\}$' commands.txt |
+        diff -u "$ZAN_SOURCE/tests/expected/zanpth-commands.txt" -
+    # The block read and saved was never written: 512 zeros.
+    cmp saved.bin <(head -c 512 /dev/zero)
 }
 
 @test "without the pass-through library beside it: load failure, exit 1" {
