@@ -11,25 +11,13 @@ namespace {
 
 output_sink current_sink = plat::console_write;
 
-std::string vformat(const char* format, std::va_list args)
-{
-    std::va_list sizing;
-    va_copy(sizing, args);
-    const int length = std::vsnprintf(nullptr, 0, format, sizing);
-    va_end(sizing);
-    if (length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length), '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, args);
-    return text;
-}
-
 } // namespace
 
 std::string format(const char* format, ...)
 {
     std::va_list args;
     va_start(args, format);
-    std::string text = vformat(format, args);
+    std::string text = plat::format_v(format, args);
     va_end(args);
     return text;
 }
@@ -50,7 +38,7 @@ void sayf(const char* format, ...)
 {
     std::va_list args;
     va_start(args, format);
-    const std::string text = vformat(format, args);
+    const std::string text = plat::format_v(format, args);
     va_end(args);
     say(text);
 }

@@ -8,29 +8,11 @@
 
 namespace pth {
 
-namespace {
-
-std::string vformat(const char* format, std::va_list args)
-{
-    std::va_list copy;
-    va_copy(copy, args);
-    const int size = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    if (size <= 0)
-        return {};
-    std::string text(static_cast<std::size_t>(size) + 1, '\0');
-    std::vsnprintf(text.data(), text.size(), format, args);
-    text.resize(static_cast<std::size_t>(size));
-    return text;
-}
-
-} // namespace
-
 std::string format(const char* format, ...)
 {
     std::va_list args;
     va_start(args, format);
-    std::string text = vformat(format, args);
+    std::string text = plat::format_v(format, args);
     va_end(args);
     return text;
 }
@@ -44,7 +26,7 @@ void putf(const char* format, ...)
 {
     std::va_list args;
     va_start(args, format);
-    const std::string text = vformat(format, args);
+    const std::string text = plat::format_v(format, args);
     va_end(args);
     put(text);
 }

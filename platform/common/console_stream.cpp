@@ -1,10 +1,22 @@
-// Console output and line input through the C runtime's standard streams. On
+// Text formatting, console output and line input through the C runtime's standard streams. On
 // Windows, output written in text mode ends its lines as Windows programs do.
 #include <cstdio>
 
 #include "plat/console.h"
 
 namespace plat {
+
+std::string format_v(const char* format, std::va_list args)
+{
+    std::va_list sizing;
+    va_copy(sizing, args);
+    const int length = std::vsnprintf(nullptr, 0, format, sizing);
+    va_end(sizing);
+    if (length <= 0) return {};
+    std::string text(static_cast<std::size_t>(length), '\0');
+    std::vsnprintf(text.data(), text.size() + 1, format, args);
+    return text;
+}
 
 void console_write(std::string_view text)
 {

@@ -2,11 +2,16 @@
 #ifndef PLAT_CONSOLE_H
 #define PLAT_CONSOLE_H
 
+#include <cstdarg>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace plat {
+
+// vsnprintf into a string of whatever length the result needs ("" when the
+// format fails).
+std::string format_v(const char* format, std::va_list args);
 
 // Writes text to standard output as it stands and flushes it.
 void console_write(std::string_view text);
