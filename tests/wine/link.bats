@@ -60,16 +60,24 @@ refused() {
         [ -n "$port" ] && break
         sleep 0.05
     done
+    # The wrapper loads the root's registry into the prefix first.
+    "$ZAN_BIN/zancli" -AdpCount >/dev/null
     # Discovery is answered; the command's own request then meets busy
     # answers until the server is gone.
     "$ZAN_BIN/zansim" fault at 2 3 busy 1000000
-    ZAN_LINK_PORT=$port timeout 60 "$ZAN_BIN/zancli" -LDInfo -L0 -a0 >"$BATS_TEST_TMPDIR/out" &
+    # Wine hands its programs the machine's environment from the registry,
+    # which names the run's own server; cmd passes this server's port on.
+    (cd "$ZAN_WINDOWS_BIN" &&
+        timeout 60 "$WINE" cmd /c "set ZAN_LINK_PORT=$port&& zancli.exe -LDInfo -L0 -a0") >"$BATS_TEST_TMPDIR/out" 2>/dev/null &
     client=$!
-    sleep 1
+    # Once the program is connected, its busy answers take 350 pauses of
+    # 5 ms: half a second on, the server goes.
+    for _ in $(seq 200); do pgrep -P "$server" >/dev/null && break; sleep 0.05; done
+    sleep 0.5
     kill -KILL $(pgrep -P "$server") "$server"
     status=0
     wait "$client" || status=$?
     [ "$status" -ne 124 ]
     # The library's report of a failed Windows call: 0x45D, ERROR_IO_DEVICE.
-    [ "$(cat "$BATS_TEST_TMPDIR/out")" = "Fatal error - Internal error -0x30000000045d." ]
+    [ "$(tr -d '\r' <"$BATS_TEST_TMPDIR/out")" = "Fatal error - Internal error -0x30000000045d." ]
 }
