@@ -2,10 +2,7 @@
 // simulated storage stack, every one a fixed disk.
 #include "plat/volumes.h"
 
-#include <new>
-#include <vector>
-
-#include "plat/error.h"
+#include "volume_list.h"
 #include "sim/device.h"
 
 namespace plat {
@@ -28,54 +25,9 @@ std::uint32_t drive_type(const char* root_path)
     return DRIVE_TYPE_FIXED;
 }
 
-} // namespace plat
-
-namespace plat {
-
-// A search holds the names as they were when it started and the position.
-namespace {
-struct volume_list {
-    std::vector<std::string> names;
-    std::size_t next = 0;
-};
-} // namespace
-
-volume_search::~volume_search()
-{
-    close();
-}
-
 bool volume_search::first(std::string& name)
 {
-    close();
-    auto* list = new (std::nothrow) volume_list{sim::volume_names(), 0};
-    if (list == nullptr) {
-        set_last_error(ERR_NOT_ENOUGH_MEMORY);
-        return false;
-    }
-    handle_ = list;
-    return next(name);
-}
-
-bool volume_search::next(std::string& name)
-{
-    auto* list = static_cast<volume_list*>(handle_);
-    if (list == nullptr) {
-        set_last_error(ERR_INVALID_HANDLE);
-        return false;
-    }
-    if (list->next == list->names.size()) {
-        set_last_error(ERR_NO_MORE_FILES);
-        return false;
-    }
-    name = list->names[list->next++];
-    return true;
-}
-
-void volume_search::close()
-{
-    delete static_cast<volume_list*>(handle_);
-    handle_ = nullptr;
+    return start_volume_list(*this, sim::volume_names(), name);
 }
 
 } // namespace plat

@@ -1,13 +1,14 @@
 // Volumes of the Windows test build: the drive letters, drive types and
 // volume names of the simulated storage stack, asked over the simulator link
 // (link_client.h), one connection per question.
-#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link_client.h"
 #include "plat/error.h"
 #include "plat/volumes.h"
+#include "volume_list.h"
 
 namespace plat {
 
@@ -52,21 +53,6 @@ std::uint32_t drive_type(const char* root_path)
     return reply.done() ? type : DRIVE_TYPE_UNKNOWN;
 }
 
-namespace {
-
-// A search holds the names the server gave when it started, and the position.
-struct volume_list {
-    std::vector<std::string> names;
-    std::size_t next = 0;
-};
-
-} // namespace
-
-volume_search::~volume_search()
-{
-    close();
-}
-
 bool volume_search::first(std::string& name)
 {
     close();
@@ -76,40 +62,13 @@ bool volume_search::first(std::string& name)
     sim::link::reader reply(answer);
     const std::uint32_t error = reply.u32();
     const std::uint32_t count = reply.u32();
-    auto* list = new (std::nothrow) volume_list;
-    if (list == nullptr) {
-        set_last_error(ERR_NOT_ENOUGH_MEMORY);
-        return false;
-    }
-    for (std::uint32_t i = 0; i < count && reply.ok(); ++i) list->names.push_back(reply.text());
+    std::vector<std::string> names;
+    for (std::uint32_t i = 0; i < count && reply.ok(); ++i) names.push_back(reply.text());
     if (!reply.done() || error != ERR_SUCCESS) {
-        delete list;
         set_last_error(reply.done() ? error : ERR_IO_DEVICE);
         return false;
     }
-    handle_ = list;
-    return next(name);
-}
-
-bool volume_search::next(std::string& name)
-{
-    auto* list = static_cast<volume_list*>(handle_);
-    if (list == nullptr) {
-        set_last_error(ERR_INVALID_HANDLE);
-        return false;
-    }
-    if (list->next == list->names.size()) {
-        set_last_error(ERR_NO_MORE_FILES);
-        return false;
-    }
-    name = list->names[list->next++];
-    return true;
-}
-
-void volume_search::close()
-{
-    delete static_cast<volume_list*>(handle_);
-    handle_ = nullptr;
+    return start_volume_list(*this, std::move(names), name);
 }
 
 } // namespace plat

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace plat {
 
@@ -48,6 +49,7 @@ public:
     void close();
 
 private:
+    friend bool start_volume_list(volume_search&, std::vector<std::string>, std::string&);
     void* handle_ = nullptr;
 };
 
