@@ -13,15 +13,6 @@ output_sink current_sink = plat::console_write;
 
 } // namespace
 
-std::string format(const char* format, ...)
-{
-    std::va_list args;
-    va_start(args, format);
-    std::string text = plat::format_v(format, args);
-    va_end(args);
-    return text;
-}
-
 void say(std::string_view message)
 {
     std::string line(message);

@@ -8,15 +8,6 @@
 
 namespace pth {
 
-std::string format(const char* format, ...)
-{
-    std::va_list args;
-    va_start(args, format);
-    std::string text = plat::format_v(format, args);
-    va_end(args);
-    return text;
-}
-
 void put(std::string_view text)
 {
     plat::console_write(text);

@@ -6,10 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "plat/console.h"
+
 namespace pth {
 
-// printf-style formatting into a string of whatever length the result needs.
-[[gnu::format(printf, 1, 2)]] std::string format(const char* format, ...);
+// printf into a string of whatever length the result needs.
+using plat::format;
 
 void put(std::string_view text);
 [[gnu::format(printf, 1, 2)]] void putf(const char* format, ...);

@@ -18,6 +18,15 @@ std::string format_v(const char* format, std::va_list args)
     return text;
 }
 
+std::string format(const char* format, ...)
+{
+    std::va_list args;
+    va_start(args, format);
+    std::string text = format_v(format, args);
+    va_end(args);
+    return text;
+}
+
 void console_write(std::string_view text)
 {
     std::fwrite(text.data(), 1, text.size(), stdout);

@@ -12,6 +12,8 @@ namespace plat {
 // vsnprintf into a string of whatever length the result needs ("" when the
 // format fails).
 std::string format_v(const char* format, std::va_list args);
+// printf into a string of whatever length the result needs.
+[[gnu::format(printf, 1, 2)]] std::string format(const char* format, ...);
 
 // Writes text to standard output as it stands and flushes it.
 void console_write(std::string_view text);
