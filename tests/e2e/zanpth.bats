@@ -153,10 +153,15 @@ setup() {
     # drive of another model refuses WRITE BUFFER mode 7.
     "$ZAN_BIN/zansim" drive set 2 7 product=VMB3147RC revision=0100
     "$ZAN_BIN/zansim" drive image fw.bin 0200 131072
+    # Half an image sent by hand is a download in progress.
+    printf '0\n7\n3B070000000000002000\n1\n20\n0\n%s\n' "$(od -An -tx1 -N32 fw.bin | tr -d ' \n')" > piece.txt
+    "$zanpth" ANY piece.txt >/dev/null
+    run "$ZAN_BIN/zansim" show
+    grep -qx '  Drive 7: microcode 0200, 32 of 131072 bytes received' <<<"$output"
     "$zanpth" F fw.bin >/dev/null
     run "$ZAN_BIN/zancli" -PDInfo "-PhysDrv[0:7]" -a0
     grep -qx 'Revision:              0200' <<<"$output"
-    printf '0\n6\n3B0700000000000020\n1\n20\n1\n00\n' > wb.txt
+    printf '0\n6\n3B070000000000002000\n1\n20\n1\n00\n' > wb.txt
     run "$zanpth" ANY wb.txt
     [ "${lines[-2]}" = "ZAN0005-E Request sense data  KEY:05  ASC:24  ASCQ:00" ]
 }
