@@ -337,18 +337,6 @@ TEST(sim_drive, microcode_pieces_at_their_offsets_give_the_new_revision)
     EXPECT_EQ(d.download_length, 0u);
     EXPECT_EQ(sim::take_microcode_piece(d, 0, std::span(zeros).first(64)), 0x26);
     EXPECT_EQ(d.revision, "V300");
-
-    // Through WRITE BUFFER: the models that take microcode, and the others.
-    const bytes small = sim::build_drive_image("V301", 100);
-    const bytes cdb{0x3B, 7, 0, 0, 0, 0, 0, 0, 100, 0};
-    EXPECT_EQ(sim::drive_command(a, 1, cdb, {}, small).status, 0);
-    bytes data(48);
-    (void)sim::drive_command(a, 1, bytes{0x12, 0, 0, 0, 48, 0}, data);
-    EXPECT_EQ(std::string(data.begin() + 32, data.begin() + 36), "V301");
-    a.drives[3] = a.drives[1];
-    a.drives[3].product = "KS3146SAS";
-    EXPECT_EQ(sim::drive_command(a, 3, cdb, {}, small).sense[12], 0x24);
-    EXPECT_EQ(sim::drive_command(a, 1, bytes{0x3B, 7, 1, 0, 0, 0, 0, 0, 100, 0}, {}, small).sense[12], 0x24);
 }
 
 // Through the adapter's port: the wrapper is checked and taken off, the
