@@ -1,5 +1,8 @@
 #include "log_report.h"
 
+#include <array>
+#include <numeric>
+
 #include "tool_output.h"
 #include "pass_call.h"
 
@@ -18,6 +21,17 @@ std::uint32_t be_at(std::span<const std::uint8_t> data, std::size_t at, std::siz
     for (std::size_t i = 0; i < width; ++i)
         value = (value << 8) | (at + i < data.size() ? data[at + i] : 0u);
     return value;
+}
+
+// The SMART parameters in their order and sizes (each with its 4-byte
+// header): operating time, reads, writes and seeks per head, spare sectors,
+// spin-up, start-stop, temperature, voltage, SMART.
+constexpr std::size_t smart_parameters = 10;
+
+std::array<std::size_t, smart_parameters> smart_parameter_sizes(int heads)
+{
+    const std::size_t per_head = 12 + 8 * static_cast<std::size_t>(heads);
+    return {8, per_head, per_head, per_head, 6, 14, 8, 12, 18, 12};
 }
 
 std::string hours_line(const char* label, std::uint32_t minutes)
@@ -59,28 +73,29 @@ std::optional<smart_layout> smart_layout_of(const std::string& product)
 {
     struct model {
         const char* digits;
-        smart_layout layout;
+        int heads;
+        int printed_heads;
     };
-    static constexpr model models[] = {
-        {"073", {212, 4, 1}}, {"036", {164, 2, 2}}, {"147", {308, 8, 8}}, {"300", {308, 8, 8}}};
+    static constexpr model models[] = {{"073", 4, 1}, {"036", 2, 2}, {"147", 8, 8}, {"300", 8, 8}};
     if (product.size() < 7)
         return std::nullopt;
     const std::string digits = product.substr(4, 3);
     for (const model& m : models) {
-        if (digits == m.digits)
-            return m.layout;
+        if (digits == m.digits) {
+            const auto sizes = smart_parameter_sizes(m.heads);
+            const std::size_t page = std::accumulate(sizes.begin(), sizes.end(), page_header_bytes);
+            return smart_layout{static_cast<std::uint16_t>(page), m.heads, m.printed_heads};
+        }
     }
     return std::nullopt;
 }
 
 std::string smart_report(std::span<const std::uint8_t> page, const smart_layout& layout)
 {
-    const std::size_t head_parameter = 12 + 8 * static_cast<std::size_t>(layout.heads);
-    // The parameters in their order and sizes.
-    const std::size_t sizes[] = {8, head_parameter, head_parameter, head_parameter, 6, 14, 8, 12, 18, 12};
+    const auto sizes = smart_parameter_sizes(layout.heads);
     std::size_t at = page_header_bytes;
-    std::span<const std::uint8_t> p[std::size(sizes)];
-    for (std::size_t i = 0; i < std::size(sizes); ++i) {
+    std::span<const std::uint8_t> p[smart_parameters];
+    for (std::size_t i = 0; i < smart_parameters; ++i) {
         const std::size_t begin = std::min(at, page.size());
         p[i] = page.subspan(begin, std::min(sizes[i], page.size() - begin));
         at += sizes[i];

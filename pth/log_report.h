@@ -14,9 +14,10 @@ inline constexpr std::uint32_t error_history_bytes = 0x3574;
 
 std::string error_history_report(std::span<const std::uint8_t> page);
 
-// The SMART page layout of a model: the allocation length and the number of
-// heads printed and carried, chosen by characters 5 to 7 of the product
-// identification ("073", "036", "147", "300"); nullopt for other models.
+// The SMART page layout of a model: the allocation length (the whole page:
+// its header and every parameter) and the number of heads printed and
+// carried, chosen by characters 5 to 7 of the product identification ("073",
+// "036", "147", "300"); nullopt for other models.
 struct smart_layout {
     std::uint16_t allocation;
     int heads;         // heads carried per read, write and seek parameter

@@ -6,7 +6,9 @@
 
 #include "big_endian.h"
 #include "dispatch.h"
+#include "drive_firmware.h"
 #include "drive_logs.h"
+#include "drive_mode.h"
 #include "records.h"
 
 namespace sim {
@@ -19,6 +21,10 @@ constexpr std::uint8_t SENSE_VALID = 0x80;
 constexpr std::uint8_t OP_TEST_UNIT_READY = 0x00;
 constexpr std::uint8_t OP_INQUIRY = 0x12;
 constexpr std::uint8_t OP_START_STOP_UNIT = 0x1B;
+constexpr std::uint8_t OP_MODE_SELECT_6 = 0x15;
+constexpr std::uint8_t OP_MODE_SENSE_6 = 0x1A;
+constexpr std::uint8_t OP_READ_CAPACITY_10 = 0x25;
+constexpr std::uint8_t OP_WRITE_BUFFER = 0x3B;
 constexpr std::uint8_t OP_LOG_SENSE = 0x4D;
 constexpr std::uint8_t OP_READ_LONG = 0x3E;
 constexpr std::uint8_t OP_WRITE_LONG = 0x3F;
@@ -156,7 +162,7 @@ bool reachable(command_context& c, std::uint64_t lba, std::uint64_t count)
         c.refuse(ASC_INVALID_OPERATION_CODE);
     } else if (c.d.spindle == SPINDLE_STOPPED) {
         c.reply.check_condition(build_sense(SENSE_NOT_READY, ASC_NOT_READY, ASCQ_START_REQUIRED));
-    } else if (lba + count > std::uint64_t{c.d.size_mb} * BLOCKS_PER_MB) {
+    } else if (lba + count > drive_blocks(c.d)) {
         c.refuse(ASC_LBA_OUT_OF_RANGE);
     } else {
         return true;
@@ -278,6 +284,60 @@ void write_long(command_context& c)
     c.reply.transferred = LONG_BLOCK_BYTES;
 }
 
+// MODE SENSE(6): byte 1 DBD, byte 2 page control and page, byte 3 the
+// subpage, byte 4 the allocation length.
+void mode_sense(command_context& c)
+{
+    const mode_answer answer = drive_mode_sense(c.d, c.cdb);
+    if (answer.refusal != 0) return c.refuse(answer.refusal);
+    c.give(answer.data, c.cdb[4]);
+}
+
+// MODE SELECT(6): the parameter list length in byte 4, the list the host
+// sends. The drive's pages are all in page format and all saved, so the PF
+// and SP bits change nothing.
+void mode_select(command_context& c)
+{
+    const std::size_t length = c.cdb[4];
+    if (c.data_out.size() < length) return c.refuse(ASC_INVALID_FIELD_IN_CDB);
+    if (const std::uint8_t refusal = drive_mode_select(c.d, c.data_out.first(length)); refusal != 0) {
+        c.refuse(refusal);
+    }
+}
+
+// READ CAPACITY(10): the last LBA (0xFFFFFFFF when it does not fit) and the
+// block length. Without PMI the LBA field must be 0.
+void read_capacity(command_context& c)
+{
+    if ((c.cdb[8] & 0x01) == 0 && load_be(c.cdb.data() + 2, 4) != 0) return c.refuse(ASC_INVALID_FIELD_IN_CDB);
+    if (c.d.spindle == SPINDLE_STOPPED) {
+        return c.reply.check_condition(build_sense(SENSE_NOT_READY, ASC_NOT_READY, ASCQ_START_REQUIRED));
+    }
+    const std::uint64_t blocks = drive_blocks(c.d);
+    std::uint8_t data[8] = {};
+    store_be(data, 4, static_cast<std::uint32_t>(std::min<std::uint64_t>(blocks > 0 ? blocks - 1 : 0, 0xFFFFFFFF)));
+    store_be(data + 4, 4, BLOCK_BYTES);
+    c.give(data, sizeof data);
+}
+
+// WRITE BUFFER: only mode 7 (microcode with offsets, saved and activated)
+// into buffer 0, on the models that take microcode; offset bytes 3-5,
+// length bytes 6-8. A length of 0 moves nothing.
+void write_buffer(command_context& c)
+{
+    constexpr std::uint8_t MODE_MICROCODE_OFFSETS_SAVE = 0x07;
+    const std::uint32_t offset = load_be(c.cdb.data() + 3, 3);
+    const std::uint32_t length = load_be(c.cdb.data() + 6, 3);
+    if (!takes_microcode(c.d) || (c.cdb[1] & 0x1F) != MODE_MICROCODE_OFFSETS_SAVE || c.cdb[2] != 0 ||
+        c.data_out.size() < length) {
+        return c.refuse(ASC_INVALID_FIELD_IN_CDB);
+    }
+    if (length == 0) return;
+    if (const std::uint8_t refusal = take_microcode_piece(c.d, offset, c.data_out.first(length)); refusal != 0) {
+        c.refuse(refusal);
+    }
+}
+
 struct drive_operation {
     std::uint8_t code;
     std::size_t cdb_length;
@@ -289,6 +349,8 @@ constexpr drive_operation OPERATIONS[] = {
     {OP_START_STOP_UNIT, 6, start_stop_unit}, {OP_LOG_SENSE, 10, log_sense},
     {OP_INTERNAL_LOG, 10, internal_log_request}, {OP_READ_10, 10, read_10}, {OP_WRITE_10, 10, write_10},
     {OP_READ_LONG, 10, read_long},            {OP_WRITE_LONG, 10, write_long},
+    {OP_MODE_SENSE_6, 6, mode_sense},         {OP_MODE_SELECT_6, 6, mode_select},
+    {OP_READ_CAPACITY_10, 10, read_capacity}, {OP_WRITE_BUFFER, 10, write_buffer},
 };
 
 } // namespace

@@ -62,8 +62,9 @@ void set_spindle(physical_drive& d, bool start);
 // the adapter's wrapper) on the present drive `hdd`. `data_in` is where data
 // the command returns goes (empty when the host takes none), `data_out` what
 // the host sends. The drive's state changes as the command says: spindle,
-// start-stop count, saved logs and a chosen answer used up; READ(10) and
-// WRITE(10) reach its blocks in `blocks` (without one they are refused).
+// start-stop count, saved logs, mode pages and capacity, microcode and a
+// chosen answer used up; READ(10) and WRITE(10) reach its blocks in
+// `blocks` (without one they are refused).
 drive_reply drive_command(adapter& a, std::uint32_t hdd, std::span<const std::uint8_t> cdb,
                           std::span<std::uint8_t> data_in, std::span<const std::uint8_t> data_out = {},
                           block_store* blocks = nullptr);

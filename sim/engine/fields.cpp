@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "drive_mode.h"
 #include "mode_pages.h"
 #include "raid.h"
 
@@ -189,6 +190,29 @@ std::string format_mode_pages(const adapter& a)
     return text;
 }
 
+// A drive's changed mode pages, written as the adapter's are.
+std::string parse_drive_mode_pages(physical_drive& d, std::string_view v)
+{
+    d.mode_pages.clear();
+    return for_each_word(v, [&d](std::string_view word) -> std::string {
+        std::vector<std::uint8_t> page;
+        if (!parse_hex_bytes(word, page)) return "mode pages are written as hex bytes";
+        if (std::string error = check_drive_mode_page(page); !error.empty()) return error;
+        store_drive_mode_page(d, page);
+        return {};
+    });
+}
+
+std::string format_drive_mode_pages(const physical_drive& d)
+{
+    std::string text;
+    for (const std::vector<std::uint8_t>& page : d.mode_pages) {
+        if (!text.empty()) text += ' ';
+        text += hex_bytes(page);
+    }
+    return text;
+}
+
 std::string parse_logical_volumes(logical_drive& ld, std::string_view v)
 {
     return parse_volumes(v, ld.volumes);
@@ -350,6 +374,14 @@ constexpr field<physical_drive> DRIVE_FIELDS[] = {
     {.key = "answer_sense", .kind = K::hex, .number = &physical_drive::answer_sense, .limit = 0xFFFFFF},
     {.key = "answer_info", .kind = K::hex, .number = &physical_drive::answer_info, .limit = UINT32_MAX},
     {.key = "answer_count", .kind = K::number, .number = &physical_drive::answer_count, .limit = UINT32_MAX},
+    {.key = "blocks", .kind = K::number, .number = &physical_drive::blocks, .limit = UINT32_MAX},
+    {.key = "full_mb", .kind = K::number, .number = &physical_drive::full_mb, .limit = UINT32_MAX},
+    {.key = "mode_pages", .kind = K::custom, .parse = parse_drive_mode_pages, .format = format_drive_mode_pages},
+    {.key = "download_length", .kind = K::number, .number = &physical_drive::download_length, .limit = UINT32_MAX},
+    {.key = "download_received", .kind = K::number, .number = &physical_drive::download_received,
+     .limit = UINT32_MAX},
+    {.key = "download_sum", .kind = K::hex, .number = &physical_drive::download_sum, .limit = UINT32_MAX},
+    {.key = "download_revision", .kind = K::text, .text = &physical_drive::download_revision, .limit = 4},
 };
 
 constexpr field<logical_drive> LOGICAL_FIELDS[] = {

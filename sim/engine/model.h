@@ -98,6 +98,21 @@ struct physical_drive {
     std::uint32_t answer_sense = 0;
     std::uint32_t answer_info = 0;
     std::uint32_t answer_count = 0;
+    // A capacity change (MODE SELECT block descriptor): `size_mb` is what
+    // the adapter sees, in whole MiB; `blocks` the exact capacity and
+    // `full_mb` the size as made while a change holds (0: no change).
+    std::uint32_t blocks = 0;
+    std::uint32_t full_mb = 0;
+    // The drive's mode pages MODE SELECT changed, each whole (page code,
+    // length, parameters); the others read as their defaults.
+    std::vector<std::vector<std::uint8_t>> mode_pages;
+    // A microcode download in progress (WRITE BUFFER mode 7): the image
+    // length announced (0: none), the bytes received from the start, their
+    // running checksum and the revision the image carries.
+    std::uint32_t download_length = 0;
+    std::uint32_t download_received = 0;
+    std::uint32_t download_sum = 0;
+    std::string download_revision;
     bool operator==(const physical_drive&) const = default;
 };
 

@@ -1,13 +1,16 @@
 // zansim drive: what the drives answer to the SCSI commands the adapter
 // forwards to them: identity, spindle, the contents of their logs, and a
 // chosen answer for the next commands.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <optional>
 
 #include "change.h"
 #include "command_line.h"
+#include "drive_firmware.h"
 #include "drive_logs.h"
+#include "drive_mode.h"
 #include "drive_scsi.h"
 #include "fields.h"
 #include "model_text.h"
@@ -46,6 +49,11 @@ int drive_set(int port, std::uint32_t hdd, const args& settings)
             const std::string key = setting.substr(0, equals);
             if (key == "present") return std::string("a drive leaves its slot with pull");
             if (std::string e = sim::apply_drive_setting(d, key, setting.substr(equals + 1)); !e.empty()) return e;
+            // A new size as made drops an earlier capacity change.
+            if (key == "size_mb") {
+                d.blocks = 0;
+                d.full_mb = 0;
+            }
         }
         return std::string();
     });
@@ -73,6 +81,14 @@ std::optional<std::vector<std::uint8_t>> log_bytes(const sim::physical_drive& d,
     return sim::log_page(d, hdd, static_cast<std::uint8_t>(page), static_cast<std::uint8_t>(pc));
 }
 
+int write_file(const std::string& file, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return out ? 0 : fail("cannot write " + file);
+}
+
 int drive_dump(int port, std::uint32_t hdd, const std::string& log, const std::string& file)
 {
     const std::string root = sim::root_dir();
@@ -84,10 +100,20 @@ int drive_dump(int port, std::uint32_t hdd, const std::string& log, const std::s
     if (!bytes) {
         return misuse("LOG is status, internal, command, controller or a log page the drive keeps (0x31, 0x02/0)");
     }
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes->data()), static_cast<std::streamsize>(bytes->size()));
-    out.close();
-    return out ? 0 : fail("cannot write " + file);
+    return write_file(file, *bytes);
+}
+
+// zansim drive image FILE REVISION LENGTH: a drive microcode image.
+int drive_image(const args& a)
+{
+    std::uint64_t length = 0;
+    const bool printable = std::all_of(a[2].begin(), a[2].end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
+    if (a.size() != 4 || a[2].size() != 4 || !printable || !read_number(a[3], sim::DRIVE_IMAGE_MAX, length) ||
+        length < sim::DRIVE_IMAGE_HEADER) {
+        return misuse("drive image FILE REVISION LENGTH: a revision of 4 printable characters, a length from " +
+                      std::to_string(sim::DRIVE_IMAGE_HEADER) + " to " + std::to_string(sim::DRIVE_IMAGE_MAX));
+    }
+    return write_file(a[1], sim::build_drive_image(a[2], static_cast<std::uint32_t>(length)));
 }
 
 int drive_answer(int port, std::uint32_t hdd, const args& a)
@@ -117,6 +143,7 @@ int cmd_drive(const args& a)
     int port = 0;
     std::uint32_t hdd = 0;
     const std::string& what = a[0];
+    if (what == "image") return drive_image(a);
     if (!read_port(a[1], port) || !read_drive(a[2], hdd)) {
         return misuse("drive " + what + " needs a port number (0-255) and a drive number (0-11)");
     }
@@ -140,7 +167,7 @@ int cmd_drive(const args& a)
     if (what == "answer" && rest.size() >= 2 && rest.size() <= 4) return drive_answer(port, hdd, rest);
     return misuse("drive set PORT DRIVE KEY=VALUE... | drive spindle PORT DRIVE start|stop | "
                   "drive logs PORT DRIVE SEED | drive dump PORT DRIVE LOG FILE | "
-                  "drive answer PORT DRIVE STATUS N [SENSE [INFO]]");
+                  "drive answer PORT DRIVE STATUS N [SENSE [INFO]] | drive image FILE REVISION LENGTH");
 }
 
 namespace sim {
@@ -160,6 +187,16 @@ std::string drive_scsi_notes(const adapter& a)
         if (drive.answer_count != 0) {
             std::snprintf(text, sizeof text, "  Drive %u: answers status 0x%02X sense 0x%06X to the next %u commands\n",
                           d, drive.answer_status, drive.answer_sense, drive.answer_count);
+            out += text;
+        }
+        if (drive.full_mb != 0) {
+            std::snprintf(text, sizeof text, "  Drive %u: capacity changed to %llu blocks (%u MB as made)\n", d,
+                          static_cast<unsigned long long>(drive_blocks(drive)), drive.full_mb);
+            out += text;
+        }
+        if (drive.download_length != 0) {
+            std::snprintf(text, sizeof text, "  Drive %u: microcode %s, %u of %u bytes received\n", d,
+                          drive.download_revision.c_str(), drive.download_received, drive.download_length);
             out += text;
         }
     }

@@ -57,6 +57,16 @@ setup() {
     [ "$(od -An -tx1 "$BATS_TEST_TMPDIR/empty-log" | tr -d ' \n')" = 04000000 ]
 }
 
+@test "image writes a microcode image; changed mode pages and capacity stay in the state file" {
+    "$zansim" drive image "$BATS_TEST_TMPDIR/fw" 0300 100
+    [ "$(head -c 16 "$BATS_TEST_TMPDIR/fw" | od -An -tx1 | tr -d ' \n')" = 5a414e44525646573033303000000064 ]
+    [ "$(stat -c %s "$BATS_TEST_TMPDIR/fw")" -eq 100 ]
+    "$zansim" drive set 2 3 "mode_pages=1C0A08060000000000000001 0A0A00100000000000FF0384" blocks=4096 full_mb=300
+    grep -qx 'mode_pages = 0A0A00100000000000FF0384 1C0A08060000000000000001' <<<"$(sed -n '/^\[drive 3\]/,/^$/p' "$ZAN_ROOT/adapters/port2.state")"
+    "$zansim" drive set 2 3 size_mb=70000
+    [ -z "$(sed -n '/^\[drive 3\]/,/^$/p' "$ZAN_ROOT/adapters/port2.state" | grep -E '^(blocks|full_mb) = [^0]')" ]
+}
+
 @test "drive commands refuse what does not fit" {
     while IFS='|' read -r want message args; do
         run "$zansim" drive $args
@@ -75,5 +85,11 @@ setup() {
 1|cannot write /nonexistent/file|dump 2 1 status /nonexistent/file
 2|STATUS up to 0xFF|answer 2 1 0x100 1
 2|SENSE 0xKKAAQQ|answer 2 1 2 1 0x1000000
+1|mode page 34 is 30 bytes long|set 2 1 mode_pages=221C00
+1|the drive keeps no mode page 25|set 2 1 mode_pages=190600000000000000
+1|mode pages are written as hex bytes|set 2 1 mode_pages=0A0
+2|a revision of 4 printable characters|image /dev/null V30 100
+2|a length from 32 to 786432|image /dev/null V300 31
+2|a length from 32 to 786432|image /dev/null V300 786433
 EOF_CASES
 }

@@ -84,6 +84,16 @@ setup() {
     [ "$(grep -c '^<<<Logpage31:Errors the drive reported in the past>>>$' <<<"$output")" -eq 16 ]
     [ "$(grep -c '^No.	Power-on(h)	P-On(m)	Sense	LBA	CDB$' <<<"$output")" -eq 16 ]
     [ "$(grep -Ec '^[0-9]{3}	' <<<"$output")" -eq $((16 * 180)) ]
+
+    # A "073" model's SMART page is asked for whole (214 bytes): the time of
+    # the SMART warning, its last four bytes, comes out as the drive keeps it.
+    "$ZAN_BIN/zansim" drive set 2 1 product=VMA3073RC smart=received
+    "$ZAN_BIN/zansim" drive dump 2 1 0x32 page32
+    [ "$(stat -c %s page32)" -eq 214 ]
+    minutes=$((16#$(tail -c 4 page32 | od -An -tx1 | tr -d ' \n')))
+    run "$zanpth" L
+    grep -qx '00000000: BB 01 4D 00 72 00 00 00  00 00 D6 00              ..M.r.......' <<<"$output"
+    grep -qx "Time of the SMART warning (h) :$(awk -v m="$minutes" 'BEGIN { printf "%8.2f", m / 60 }')" <<<"$output"
 }
 
 @test "every drive command: its headings, the command bytes as sent and the drive's answer" {
@@ -93,9 +103,9 @@ setup() {
     printf '0\n1\n00002000\n3\n' > w.txt
     printf '0\n2\n1\n1\n0\n01\n0002\n3\n04\n00000005\n00000006\n07\n08\n09\n1\n0\n1\n000A\n0\n0\n0B\n0C\n000D\n000E\n' > n.txt
     printf '0\n2\n00100000\n2\n16\n' > e.txt
-    head -c 70000 /dev/zero > fw.bin
+    "$ZAN_BIN/zansim" drive image fw.bin 1A2C 70000
     for c in "PDOneSectorWrite 0 1 20" "D 0 1 30 saved.bin" "LDOneSectorRead 0 1 40" "w 0 1 50 3" "R r.txt" \
-             "W w.txt" "N n.txt" "E e.txt" "PDHDDCapaChange 0 2 1000" "PDPrintModePage 1 2 62 1 ff" "F fw.bin"; do
+             "W w.txt" "N n.txt" "E e.txt" "PDHDDCapaChange 0 6 100000" "PDPrintModePage 1 2 62 0 22" "F fw.bin"; do
         echo "== $c"
         "$zanpth" $c
         echo "exit $?"
@@ -105,6 +115,55 @@ setup() {
         diff -u "$ZAN_SOURCE/tests/expected/zanpth-commands.txt" -
     # The block read and saved was never written: 512 zeros.
     cmp saved.bin <(head -c 512 /dev/zero)
+}
+
+@test "a capacity change, mode page 0x22 and drive firmware as the drive and the adapter report them" {
+    size_of() { "$ZAN_BIN/zancli" -PDInfo "-PhysDrv[0:$1]" -a0 | sed -n 's/^Size: *//p'; }
+    # The capacity: the adapter sees whole MiB, reads stop at the new end,
+    # more than the drive has changes nothing, all ones give it back whole.
+    "$zanpth" PDHDDCapaChange 0 6 100A00 >/dev/null
+    [ "$(size_of 6)" = 513MB ]
+    run "$ZAN_BIN/zansim" show
+    grep -Eq '^  6 +good +Fresh +513 ' <<<"$output"
+    grep -qx '  Drive 6: capacity changed to 1051136 blocks (140014 MB as made)' <<<"$output"
+    run "$zanpth" PDOneSectorRead 0 6 1009FF
+    [ "${lines[-1]}" = "000001F0: 00 00 00 00 00 00 00 00  00 00 00 00 00 00 00 00  ................" ]
+    run "$zanpth" PDOneSectorRead 0 6 100A00
+    [ "${lines[-2]}" = "ZAN0005-E Request sense data  KEY:05  ASC:21  ASCQ:00" ]
+    run "$zanpth" PDHDDCapaChange 0 6 20000000
+    [ "${lines[-2]}" = "ZAN0005-E Request sense data  KEY:05  ASC:26  ASCQ:00" ]
+    [ "$(size_of 6)" = 513MB ]
+    "$zanpth" PDHDDCapaChange 0 6 FFFFFFFF >/dev/null
+    [ "$(size_of 6)" = 140014MB ]
+    [ -z "$("$ZAN_BIN/zansim" show | grep 'Drive 6:')" ]
+
+    # Page 0x22 as N sets it, read back twice: both dumps appended to the
+    # drive's file with CR LF lines.
+    printf '0\n3\n0\n1\n1\n7F\n1234\n9\nAB\n89ABCDEF\n01020304\n11\n22\n33\n7\n3\n7\nFFFF\n1\n2\n4\n55\nAAAA\nBBBB\n' > n.txt
+    "$zanpth" N n.txt >/dev/null
+    for run in 1 2; do "$zanpth" PDPrintModePage 0 3 22 0 22 >screen.txt; done
+    page='00000000: 21 00 10 00 A2 1C 03 7F  12 34 09 AB 89 AB CD EF  .........4......
+00000010: 01 02 03 04 11 22 33 00  FF 00 FF FF 07 55 AA AA  ......3......U..
+00000020: BB BB                                             ..'
+    [ "$(tail -4 screen.txt)" = "$page" ]
+    dump=$'[Get HDD Mode Page] Size=34\r\n'"$(printf -- '-%.0s' $(seq 77))"$'\r\n'"${page//$'\n'/$'\r\n'}"$'\r\n\r\n'
+    cmp Cnt0Dev3.txt <(printf '%s' "$dump$dump")
+
+    # Firmware: a VMB drive takes the image and reports its revision; a
+    # drive of another model refuses WRITE BUFFER mode 7.
+    "$ZAN_BIN/zansim" drive set 2 7 product=VMB3147RC revision=0100
+    "$ZAN_BIN/zansim" drive image fw.bin 0200 131072
+    # Half an image sent by hand is a download in progress.
+    printf '0\n7\n3B070000000000002000\n1\n20\n0\n%s\n' "$(od -An -tx1 -N32 fw.bin | tr -d ' \n')" > piece.txt
+    "$zanpth" ANY piece.txt >/dev/null
+    run "$ZAN_BIN/zansim" show
+    grep -qx '  Drive 7: microcode 0200, 32 of 131072 bytes received' <<<"$output"
+    "$zanpth" F fw.bin >/dev/null
+    run "$ZAN_BIN/zancli" -PDInfo "-PhysDrv[0:7]" -a0
+    grep -qx 'Revision:              0200' <<<"$output"
+    printf '0\n6\n3B070000000000002000\n1\n20\n1\n00\n' > wb.txt
+    run "$zanpth" ANY wb.txt
+    [ "${lines[-2]}" = "ZAN0005-E Request sense data  KEY:05  ASC:24  ASCQ:00" ]
 }
 
 @test "without the pass-through library beside it: load failure, exit 1" {

@@ -101,7 +101,7 @@ TEST(PthToolReport, SmartLayoutsAndReport)
         const char* product;
         std::uint16_t allocation;
         int heads;
-    } models[] = {{"MAX3073RC", 212, 4}, {"MAX3036RC", 164, 2}, {"MAX3147RC", 308, 8}, {"MBA3300RC", 308, 8}};
+    } models[] = {{"MAX3073RC", 214, 4}, {"MAX3036RC", 166, 2}, {"MAX3147RC", 310, 8}, {"MBA3300RC", 310, 8}};
     for (const auto& m : models) {
         const auto layout = pth::smart_layout_of(m.product);
         ASSERT_TRUE(layout) << m.product;
@@ -121,6 +121,9 @@ TEST(PthToolReport, SmartLayoutsAndReport)
     const std::size_t temperature = 4 + 8 + 3 * 28 + 6 + 14 + 8;
     page[temperature + 4] = 41;
     page[temperature + 6] = 55;
+    // The SMART warning's time ends the page: asked for whole, read whole.
+    page[page.size() - 2] = 0x01;
+    page[page.size() - 1] = 0x68;
     const std::string report = pth::smart_report(page, layout);
     EXPECT_EQ(report.substr(0, report.find('\n') + 1), "Cumulative operating time (h) :    2.00\n");
     EXPECT_NE(report.find("Head 1 read sectors            :        77\n"), std::string::npos);
@@ -128,6 +131,7 @@ TEST(PthToolReport, SmartLayoutsAndReport)
     EXPECT_NE(report.find("Worst read error count          :    9\n"), std::string::npos);
     EXPECT_NE(report.find("Temperature, current (C)      : 41\nTemperature, highest (C)      : 55\n"),
               std::string::npos);
+    EXPECT_NE(report.find("Time of the SMART warning (h) :    6.00\n"), std::string::npos);
 }
 
 } // namespace

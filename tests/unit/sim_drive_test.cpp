@@ -6,7 +6,9 @@
 
 #include <vector>
 
+#include "../../sim/engine/drive_firmware.h"
 #include "../../sim/engine/drive_logs.h"
+#include "../../sim/engine/drive_mode.h"
 #include "../../sim/engine/drive_scsi.h"
 #include "plat/device.h"
 #include "sim_root.h"
@@ -61,6 +63,16 @@ const answer_case ANSWER_CASES[] = {
     {"short command", 1, {0x4D, 0, 0x02, 0, 0, 0}, 4096, 2, 0x052400, 0},
     {"start with a power condition", 1, {0x1B, 1, 0, 0, 0x11, 0}, 0, 2, 0x052400, 0},
     {"read(10) is not kept", 1, {0x28, 0, 0, 0, 0, 0, 0, 0, 1, 0}, 512, 2, 0x052000, 0},
+    {"mode sense, every page with the descriptor", 1, {0x1A, 0, 0x3F, 0, 255, 0}, 512, 0, 0, 4 + 8 + 12 + 20 + 12 + 12 + 30},
+    {"mode sense of all subpages of page 0x22", 1, {0x1A, 8, 0x22, 0xFF, 255, 0}, 512, 0, 0, 4 + 30},
+    {"mode sense cut to the allocation", 1, {0x1A, 8, 0x22, 0, 10, 0}, 512, 0, 0, 10},
+    {"mode sense of a subpage the drive lacks", 1, {0x1A, 8, 0x22, 1, 255, 0}, 512, 2, 0x052400, 0},
+    {"mode sense of a page not kept", 1, {0x1A, 8, 0x19, 0, 255, 0}, 512, 2, 0x052400, 0},
+    {"read capacity", 1, {0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 8, 0, 0, 8},
+    {"read capacity, stopped", 2, {0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 8, 2, 0x020402, 0},
+    {"read capacity, an LBA without PMI", 1, {0x25, 0, 0, 0, 0, 1, 0, 0, 0, 0}, 8, 2, 0x052400, 0},
+    {"write buffer with no bytes", 1, {0x3B, 7, 0, 0, 0, 0, 0, 0, 0, 0}, 0, 0, 0, 0},
+    {"write buffer in another mode", 1, {0x3B, 5, 0, 0, 0, 0, 0, 0, 0, 0}, 0, 2, 0x052400, 0},
 };
 
 TEST(sim_drive, answers_each_command_with_status_sense_and_data)
@@ -200,6 +212,131 @@ TEST(sim_drive, log_pages_have_the_layouts_the_tools_walk)
     EXPECT_EQ(defaults[8] | defaults[9] | defaults[10] | defaults[11], 0);
     EXPECT_EQ(*sim::log_page(d, 1, sim::PAGE_SMART, 0), *sim::log_page(d, 1, sim::PAGE_SMART, 1));
     EXPECT_FALSE(sim::log_page(d, 1, 0x3E, 1));
+}
+
+// What a MODE SELECT(6) parameter list with one block descriptor and
+// `blocks` does to a 140014 MB drive (286,748,672 blocks).
+bytes capacity_list(std::uint32_t blocks, std::uint32_t block_length = 512)
+{
+    return {0, 0, 0, 8, std::uint8_t(blocks >> 24), std::uint8_t(blocks >> 16), std::uint8_t(blocks >> 8),
+            std::uint8_t(blocks), 0, std::uint8_t(block_length >> 16), std::uint8_t(block_length >> 8),
+            std::uint8_t(block_length)};
+}
+
+TEST(sim_drive, block_descriptor_changes_the_capacity_the_adapter_sees)
+{
+    constexpr std::uint32_t full = 140014u * 2048;
+    struct capacity_case {
+        const char* name;
+        bytes list;
+        std::uint8_t refusal;
+        std::uint64_t blocks;  // the capacity after it
+        std::uint32_t size_mb; // as the adapter sees it
+    };
+    const capacity_case cases[] = {
+        {"a part of a MiB rounds down", capacity_list(0x100FFF), 0, 0x100FFF, 513},
+        {"a smaller capacity", capacity_list(0x100000), 0, 0x100000, 512},
+        {"0 keeps the capacity", capacity_list(0), 0, 0x100000, 512},
+        {"more than the drive has", capacity_list(full + 1), 0x26, 0x100000, 512},
+        {"another block length", capacity_list(0x800, 4096), 0x26, 0x100000, 512},
+        {"a descriptor cut short", bytes{0, 0, 0, 8, 0, 0, 0x08, 0}, 0x1A, 0x100000, 512},
+        {"a descriptor of 4 bytes", bytes{0, 0, 0, 4, 0, 0, 0x08, 0}, 0x26, 0x100000, 512},
+        {"the whole drive again", capacity_list(0xFFFFFFFF), 0, full, 140014},
+        {"smaller again", capacity_list(0x100000), 0, 0x100000, 512},
+    };
+    sim::physical_drive d;
+    d.present = true;
+    for (const capacity_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(sim::drive_mode_select(d, c.list), c.refusal);
+        EXPECT_EQ(sim::drive_blocks(d), c.blocks);
+        EXPECT_EQ(d.size_mb, c.size_mb);
+        EXPECT_EQ(sim::drive_full_blocks(d), full);
+    }
+    EXPECT_EQ(sim::drive_mode_select(d, capacity_list(full)), 0);
+    EXPECT_EQ(d.size_mb, 140014u);
+    EXPECT_EQ(d.full_mb, 0u) << "the whole drive again is no change";
+
+    // READ CAPACITY and the block descriptor of MODE SENSE tell the new end.
+    sim::adapter a = drives_adapter();
+    ASSERT_EQ(sim::drive_mode_select(a.drives[1], capacity_list(0x1234)), 0);
+    bytes data(64);
+    (void)sim::drive_command(a, 1, bytes{0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}, data);
+    EXPECT_EQ(bytes(data.begin(), data.begin() + 8), (bytes{0, 0, 0x12, 0x33, 0, 0, 2, 0}));
+    (void)sim::drive_command(a, 1, bytes{0x1A, 0, 0x01, 0, 64, 0}, data);
+    EXPECT_EQ(bytes(data.begin(), data.begin() + 12), (bytes{23, 0, 0x10, 8, 0, 0, 0x12, 0x34, 0, 0, 2, 0}));
+}
+
+TEST(sim_drive, mode_select_keeps_changeable_page_bytes_only)
+{
+    sim::adapter a = drives_adapter();
+    bytes list(4 + 30, 0);
+    list[4] = 0x22;
+    list[5] = 0x1C;
+    for (std::size_t i = 2; i < 30; ++i) list[4 + i] = std::uint8_t(i);
+    list[4 + 19] = 0;
+    list[4 + 21] = 0;
+    const auto select = [&a](const bytes& l) {
+        const sim::drive_reply r = sim::drive_command(a, 1, bytes{0x15, 0x11, 0, 0, std::uint8_t(l.size()), 0}, {}, l);
+        return r.status == 0 ? 0 : int(r.sense[12]);
+    };
+    EXPECT_EQ(select(list), 0);
+    bytes page(64);
+    (void)sim::drive_command(a, 1, bytes{0x1A, 8, 0x22, 0, 64, 0}, page);
+    EXPECT_EQ(page[4], 0xA2) << "saveable";
+    EXPECT_EQ(bytes(page.begin() + 5, page.begin() + 34), bytes(list.begin() + 5, list.end()));
+
+    // A reserved byte, a page of the wrong length or one cut by the list
+    // length changes nothing; a page equal to its default keeps no copy.
+    bytes reserved = list;
+    reserved[4 + 19] = 1;
+    reserved[4 + 2] = 0x55;
+    EXPECT_EQ(select(reserved), 0x26);
+    bytes longer = list;
+    longer[5] = 0x1D;
+    longer.push_back(0);
+    EXPECT_EQ(select(longer), 0x26);
+    EXPECT_EQ(select(bytes(list.begin(), list.end() - 1)), 0x1A);
+    EXPECT_EQ(a.drives[1].mode_pages.size(), 1u);
+    EXPECT_EQ(a.drives[1].mode_pages[0][2], 2);
+    const sim::drive_reply short_data = sim::drive_command(a, 1, bytes{0x15, 0x10, 0, 0, 34, 0}, {}, bytes(20));
+    EXPECT_EQ(short_data.sense[12], 0x24);
+    bytes defaults(34, 0);
+    defaults[4] = 0x22;
+    defaults[5] = 0x1C;
+    EXPECT_EQ(select(defaults), 0);
+    EXPECT_TRUE(a.drives[1].mode_pages.empty());
+}
+
+TEST(sim_drive, microcode_pieces_at_their_offsets_give_the_new_revision)
+{
+    const bytes image = sim::build_drive_image("V300", 70000);
+    const auto piece = [&image](std::size_t at, std::size_t size) {
+        return std::span<const std::uint8_t>(image).subspan(at, size);
+    };
+    sim::adapter a = drives_adapter();
+    sim::physical_drive& d = a.drives[1];
+    EXPECT_EQ(sim::take_microcode_piece(d, 0x100, piece(0x100, 16)), 0x2C) << "no download open";
+    EXPECT_EQ(sim::take_microcode_piece(d, 0, piece(0, 0x10000)), 0);
+    EXPECT_EQ(sim::take_microcode_piece(d, 0x8000, piece(0x8000, 16)), 0x2C) << "out of order";
+    EXPECT_EQ(d.download_received, 0x10000u);
+    EXPECT_EQ(d.revision, "V201");
+    EXPECT_EQ(sim::take_microcode_piece(d, 0x10000, piece(0x10000, 70000 - 0x10000)), 0);
+    EXPECT_EQ(d.revision, "V300");
+    EXPECT_EQ(d.download_length, 0u);
+
+    // A spoiled byte fails the checksum at the end; a piece past the length
+    // or a first piece that is no image drops the download.
+    bytes spoiled = image;
+    spoiled[50000] ^= 1;
+    EXPECT_EQ(sim::take_microcode_piece(d, 0, std::span(spoiled).first(0x10000)), 0);
+    EXPECT_EQ(sim::take_microcode_piece(d, 0x10000, std::span(spoiled).subspan(0x10000)), 0x26);
+    EXPECT_EQ(sim::take_microcode_piece(d, 0, piece(0, 0x10000)), 0);
+    const bytes zeros(0x10000);
+    EXPECT_EQ(sim::take_microcode_piece(d, 0x10000, zeros), 0x26);
+    EXPECT_EQ(d.download_length, 0u);
+    EXPECT_EQ(sim::take_microcode_piece(d, 0, std::span(zeros).first(64)), 0x26);
+    EXPECT_EQ(d.revision, "V300");
 }
 
 // Through the adapter's port: the wrapper is checked and taken off, the
