@@ -97,6 +97,14 @@ void block_store::write(std::uint32_t hdd, std::uint64_t lba, const block& in)
     staged_[{hdd, lba}] = in;
 }
 
+bool block_store::blank(std::uint32_t hdd)
+{
+    std::erase_if(staged_, [hdd](const auto& staged) { return staged.first.first == hdd; });
+    readers_.erase(hdd);
+    if (::unlink(drive_path(hdd).c_str()) != 0 && errno != ENOENT) return failed("cannot remove", drive_path(hdd));
+    return true;
+}
+
 bool block_store::next_written(std::uint32_t hdd, std::uint64_t from, std::uint64_t& start, std::uint64_t& end)
 {
     const int fd = reader(hdd);

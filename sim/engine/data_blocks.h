@@ -33,6 +33,9 @@ public:
     [[nodiscard]] bool read(std::uint32_t hdd, std::uint64_t lba, block& out);
     void write(std::uint32_t hdd, std::uint64_t lba, const block& in);
 
+    // Empties drive `hdd`: a new drive in its slot holds nothing written.
+    [[nodiscard]] bool blank(std::uint32_t hdd);
+
     // Makes the staged writes durable as one step; nothing staged writes
     // nothing.
     [[nodiscard]] bool commit();
