@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -51,7 +52,8 @@ public:
 private:
     std::string drive_path(std::uint32_t hdd) const;
     std::string journal_path() const;
-    // The drive's file opened for reading; invalid when it does not exist.
+    // The drive's file opened for reading; invalid when it does not exist
+    // (then in absent_, so that it is not looked for block after block).
     int reader(std::uint32_t hdd);
     bool apply(const std::string& journal);
     bool failed(const std::string& what, const std::string& path);
@@ -60,6 +62,7 @@ private:
     std::uint32_t port_;
     std::map<std::pair<std::uint32_t, std::uint64_t>, block> staged_;
     std::map<std::uint32_t, plat::hosted::unique_fd> readers_;
+    std::set<std::uint32_t> absent_;
     std::string error_;
 };
 
