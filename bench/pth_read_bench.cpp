@@ -28,14 +28,14 @@ constexpr std::uint32_t BYTES = BLOCKS * sim::BLOCK_BYTES;
 constexpr char MACHINE[] = "[adapter 2]\n[drive 0]\n[drive 1]\n[drive 2]\n"
                            "[logical 0]\nlevel = 5\nmembers = 0 1 2\nstripe = 128k\n";
 
-// READ(10) or WRITE(10) of the stripe at LBA 0 of disk 0.
-int transfer(std::uint8_t op, std::vector<std::uint8_t>& data)
+// READ(10) or WRITE(10) of 128 blocks at `lba` of disk 0.
+int transfer(std::uint8_t op, std::uint8_t lba_high, std::vector<std::uint8_t>& data)
 {
     zan::ZanPasRequest request{};
     request.target[0] = zan::ZANPAS_TARGET_DISK;
     request.disk_number = 0;
     request.direction = op == 0x28 ? zan::ZANPAS_DATA_IN : zan::ZANPAS_DATA_OUT;
-    const std::uint8_t cdb[10] = {op, 0, 0, 0, 0, 0, 0, 0, BLOCKS, 0};
+    const std::uint8_t cdb[10] = {op, 0, 0, 0, lba_high, 0, 0, 0, BLOCKS, 0};
     std::copy(std::begin(cdb), std::end(cdb), request.cdb);
     request.cdb_length[0] = sizeof cdb;
     char out[260] = {};
@@ -64,13 +64,13 @@ void library_read(benchmark::State& state)
 {
     std::vector<std::uint8_t> data(BYTES);
     for (auto _ : state) {
-        if (transfer(0x28, data) != zan::ZANPAS_OK) return state.SkipWithError("ZanPasReadExtend failed");
+        if (transfer(0x28, 0, data) != zan::ZANPAS_OK) return state.SkipWithError("ZanPasReadExtend failed");
         benchmark::DoNotOptimize(data.data());
     }
 }
 
 // Member drive 0, which holds the stripe, failed: its blocks are made from
-// the other two. The clock stands still, so that no rebuild starts
+// the other two (drive 1's data and drive 2's parity). The clock stands still, so that no rebuild starts
 // between the reads (there is no spare either).
 void degrade(const benchmark::State&)
 {
@@ -79,10 +79,13 @@ void degrade(const benchmark::State&)
     }
 }
 
+// The stripe read (blocks 0-127, on drive 0) and blocks 256-383 (on drive
+// 1, the same member blocks), so that every member holds written blocks.
 void restore(const benchmark::State&)
 {
     std::vector<std::uint8_t> data(BYTES, 0x5A);
-    if (!sim::create_root(MACHINE).empty() || transfer(0x2A, data) != zan::ZANPAS_OK) {
+    if (!sim::create_root(MACHINE).empty() || transfer(0x2A, 0, data) != zan::ZANPAS_OK ||
+        transfer(0x2A, 1, data) != zan::ZANPAS_OK) {
         std::fprintf(stderr, "bench: cannot write the stripe\n");
     }
 }
