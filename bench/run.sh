@@ -2,7 +2,8 @@
 # Times the suite's commands against /bin/true, paired round by round in one
 # run on a scratch root, and prints each as a ratio; then the request costs
 # of bench/request_bench.cpp, a 128-block stripe read through the data path
-# (bench/data_bench.cpp), the service's poll cycle over four full event
+# (bench/data_bench.cpp) and through the pass-through library
+# (bench/pth_read_bench.cpp), the service's poll cycle over four full event
 # rings (bench/service_walk_bench.cpp), the CPU the waiting service uses, an
 # 8 MiB firmware update, and the log tool collecting a 2 MiB RAID log.
 #   bench/run.sh [BUILD_FOLDER] [ROUNDS]      (defaults: build, 20)
@@ -44,6 +45,7 @@ rm -r "$ZAN_ROOT/logs"
 
 "$bin/zan_request_bench"
 "$bin/zan_data_bench"
+"$bin/zan_pth_read_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 "$bin/zan_service_walk_bench"
 
 # The hosted service between two polls, on the stopped clock: the CPU time

@@ -128,6 +128,10 @@ void raw_command(const pass_caller& caller, command_args args)
         refuse("Data Length");
         return;
     }
+    if (!pieces_fit(plan)) {
+        refuse("CDB");
+        return;
+    }
     auto buffer = data_buffer(plan.total_bytes);
     if (!buffer)
         return;

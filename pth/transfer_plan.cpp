@@ -83,6 +83,29 @@ transfer_plan plan_transfer(std::span<const std::uint8_t> cdb)
     return plan;
 }
 
+bool pieces_fit(const transfer_plan& plan)
+{
+    if (plan.total_bytes == 0)
+        return true;
+    std::uint64_t highest = 0;
+    switch (plan.fields) {
+    case piece_fields::none:
+        return true;
+    case piece_fields::block6:
+        highest = 0x1FFFFF;
+        break;
+    case piece_fields::block10:
+        highest = 0xFFFFFFFF;
+        break;
+    case piece_fields::buffer:
+        highest = 0xFFFFFF;
+        break;
+    }
+    const std::uint32_t unit = plan.in_blocks ? block_bytes : 1;
+    const std::uint32_t last_offset = (plan.total_bytes - 1) / max_buffer_bytes * max_buffer_bytes;
+    return std::uint64_t{plan.address} + last_offset / unit <= highest;
+}
+
 std::vector<std::uint8_t> piece_command(std::span<const std::uint8_t> cdb, const transfer_plan& plan,
                                         std::uint32_t offset, std::uint32_t bytes)
 {

@@ -24,6 +24,11 @@ struct transfer_plan {
 
 transfer_plan plan_transfer(std::span<const std::uint8_t> cdb);
 
+// Whether every piece's starting address fits the command's address field
+// (21 bits for 6-byte block commands, 32 for 10-byte ones, 24 for buffer
+// offsets). A piece past it would wrap round to the start of the drive.
+bool pieces_fit(const transfer_plan& plan);
+
 // The command of the piece `offset` bytes into the transfer, `bytes` long.
 // A read-buffer command whose mode is not 2 keeps its offset.
 std::vector<std::uint8_t> piece_command(std::span<const std::uint8_t> cdb, const transfer_plan& plan,

@@ -68,7 +68,10 @@ bool block_store::failed(const std::string& what, const std::string& path)
 int block_store::reader(std::uint32_t hdd)
 {
     unique_fd& fd = readers_[hdd];
-    if (!fd.valid()) fd = unique_fd(::open(drive_path(hdd).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid() && !absent_.contains(hdd)) {
+        fd = unique_fd(::open(drive_path(hdd).c_str(), O_RDONLY | O_CLOEXEC));
+        if (!fd.valid() && errno == ENOENT) absent_.insert(hdd);
+    }
     return fd.get();
 }
 
@@ -80,7 +83,7 @@ bool block_store::read(std::uint32_t hdd, std::uint64_t lba, block& out)
     }
     out.fill(0);
     const int fd = reader(hdd);
-    if (fd < 0) return errno == ENOENT || failed("cannot open", drive_path(hdd));
+    if (fd < 0) return absent_.contains(hdd) || failed("cannot open", drive_path(hdd));
     for (std::size_t done = 0; done < out.size();) {
         const off_t at = offset_of(lba) + static_cast<off_t>(done);
         const ssize_t got = ::pread(fd, out.data() + done, out.size() - done, at);
@@ -95,6 +98,15 @@ bool block_store::read(std::uint32_t hdd, std::uint64_t lba, block& out)
 void block_store::write(std::uint32_t hdd, std::uint64_t lba, const block& in)
 {
     staged_[{hdd, lba}] = in;
+}
+
+bool block_store::blank(std::uint32_t hdd)
+{
+    std::erase_if(staged_, [hdd](const auto& staged) { return staged.first.first == hdd; });
+    readers_.erase(hdd);
+    absent_.erase(hdd);
+    if (::unlink(drive_path(hdd).c_str()) != 0 && errno != ENOENT) return failed("cannot remove", drive_path(hdd));
+    return true;
 }
 
 bool block_store::next_written(std::uint32_t hdd, std::uint64_t from, std::uint64_t& start, std::uint64_t& end)
@@ -175,6 +187,7 @@ bool block_store::apply(const std::string& journal)
         }
     }
     readers_.clear(); // a drive file may have been made just now
+    absent_.clear();
     if (::unlink(journal_path().c_str()) != 0 && errno != ENOENT) return failed("cannot remove", journal_path());
     return true;
 }

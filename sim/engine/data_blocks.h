@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -33,6 +34,9 @@ public:
     [[nodiscard]] bool read(std::uint32_t hdd, std::uint64_t lba, block& out);
     void write(std::uint32_t hdd, std::uint64_t lba, const block& in);
 
+    // Empties drive `hdd`: a new drive in its slot holds nothing written.
+    [[nodiscard]] bool blank(std::uint32_t hdd);
+
     // Makes the staged writes durable as one step; nothing staged writes
     // nothing.
     [[nodiscard]] bool commit();
@@ -48,7 +52,8 @@ public:
 private:
     std::string drive_path(std::uint32_t hdd) const;
     std::string journal_path() const;
-    // The drive's file opened for reading; invalid when it does not exist.
+    // The drive's file opened for reading; invalid when it does not exist
+    // (then in absent_, so that it is not looked for block after block).
     int reader(std::uint32_t hdd);
     bool apply(const std::string& journal);
     bool failed(const std::string& what, const std::string& path);
@@ -57,6 +62,7 @@ private:
     std::uint32_t port_;
     std::map<std::pair<std::uint32_t, std::uint64_t>, block> staged_;
     std::map<std::uint32_t, plat::hosted::unique_fd> readers_;
+    std::set<std::uint32_t> absent_;
     std::string error_;
 };
 

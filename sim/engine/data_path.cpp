@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "data_layout.h"
+#include "event_log.h"
 #include "raid.h"
 #include "tasks.h"
 
@@ -19,10 +20,12 @@ void xor_into(block& into, const block& from)
 
 // The members of one logical drive as the data path reaches them: by
 // position, which can be read (present, not failed, not waiting for its
-// rebuilt data) and which can take writes.
+// rebuilt data) and which can take writes. Given the adapter to change,
+// writes clear the medium errors of the blocks they write.
 class array_access {
 public:
-    array_access(const adapter& a, const logical_drive& ld, block_store& blocks) : blocks_(blocks), g_(geometry_of(ld))
+    array_access(const adapter& a, const logical_drive& ld, block_store& blocks, adapter* changed = nullptr)
+        : a_(a), changed_(changed), blocks_(blocks), g_(geometry_of(ld))
     {
         for (const member& m : ld.members) {
             if (!carries_data(m)) continue;
@@ -40,30 +43,31 @@ public:
     data_status raw(std::uint32_t position, std::uint64_t m, block& out)
     {
         if (!readable_[position]) return data_status::no_access;
+        if (medium_error_at(a_.drives[hdds_[position]], m)) return data_status::medium_error;
         return blocks_.read(hdds_[position], m, out) ? data_status::ok : data_status::io_error;
     }
 
     // What `position` should hold at `m`: read, or made from its mirror or
-    // from the other members of its parity row when its drive cannot be read.
+    // from the other members of its parity row when its drive or that block
+    // cannot be read.
     data_status value(std::uint32_t position, std::uint64_t m, block& out)
     {
-        if (readable_[position]) return raw(position, m, out);
-        if (g_.kind == layout_kind::mirror) return raw(mirror_partner(position), m, out);
-        if (g_.kind != layout_kind::parity) return data_status::no_access;
-        out.fill(0);
-        block other;
-        for (std::uint32_t p = 0; p < positions(); ++p) {
-            if (p == position) continue;
-            if (const data_status s = raw(p, m, other); s != data_status::ok) return s;
-            xor_into(out, other);
+        data_status own = data_status::no_access;
+        if (readable_[position]) {
+            own = raw(position, m, out);
+            if (own != data_status::medium_error) return own;
         }
-        return data_status::ok;
+        const data_status made = from_others(position, m, out);
+        // A lost block stays a medium error even where a partner has failed.
+        return made == data_status::no_access && own == data_status::medium_error ? own : made;
     }
 
     // Stages a write; a failed drive takes none.
     void put(std::uint32_t position, std::uint64_t m, const block& in)
     {
-        if (writable_[position]) blocks_.write(hdds_[position], m, in);
+        if (!writable_[position]) return;
+        blocks_.write(hdds_[position], m, in);
+        if (changed_ != nullptr) std::erase(changed_->drives[hdds_[position]].medium_error_lbas, m);
     }
 
     // The member blocks below `limit` that any member holds written, as
@@ -92,6 +96,27 @@ public:
     }
 
 private:
+    static bool medium_error_at(const physical_drive& d, std::uint64_t m)
+    {
+        return std::find(d.medium_error_lbas.begin(), d.medium_error_lbas.end(), m) != d.medium_error_lbas.end();
+    }
+
+    data_status from_others(std::uint32_t position, std::uint64_t m, block& out)
+    {
+        if (g_.kind == layout_kind::mirror) return raw(mirror_partner(position), m, out);
+        if (g_.kind != layout_kind::parity) return data_status::no_access;
+        out.fill(0);
+        block other;
+        for (std::uint32_t p = 0; p < positions(); ++p) {
+            if (p == position) continue;
+            if (const data_status s = raw(p, m, other); s != data_status::ok) return s;
+            xor_into(out, other);
+        }
+        return data_status::ok;
+    }
+
+    const adapter& a_;
+    adapter* changed_;
     block_store& blocks_;
     raid_geometry g_;
     std::vector<std::uint32_t> hdds_;
@@ -107,17 +132,36 @@ data_status check_range(const adapter& a, const logical_drive& ld, std::uint64_t
     return array_state(a, ld) == LD_ALARM ? data_status::no_access : data_status::ok;
 }
 
+// The parity of `p`'s row once `in` replaces its data: the old parity with
+// the old data taken out and the new put in or, where one of them is lost to
+// a medium error, made afresh from the row's other data.
+data_status new_parity(array_access& access, const block_place& p, const block& in, block& parity)
+{
+    block old_data;
+    data_status s = access.value(p.data, p.member_lba, old_data);
+    if (s == data_status::ok) s = access.value(p.parity, p.member_lba, parity);
+    if (s == data_status::ok) {
+        xor_into(parity, old_data);
+        xor_into(parity, in);
+        return s;
+    }
+    if (s != data_status::medium_error) return s;
+    parity = in;
+    block other;
+    for (std::uint32_t position = 0; position < access.positions(); ++position) {
+        if (position == p.data || position == p.parity) continue;
+        if (const data_status e = access.value(position, p.member_lba, other); e != data_status::ok) return e;
+        xor_into(parity, other);
+    }
+    return data_status::ok;
+}
+
 data_status write_block(array_access& access, std::uint64_t lba, const block& in)
 {
     const block_place p = place_block(access.geometry(), lba);
     if (access.geometry().kind == layout_kind::parity) {
-        // New parity = old parity with the old data taken out and the new put in.
-        block old_data;
         block parity;
-        if (const data_status s = access.value(p.data, p.member_lba, old_data); s != data_status::ok) return s;
-        if (const data_status s = access.value(p.parity, p.member_lba, parity); s != data_status::ok) return s;
-        xor_into(parity, old_data);
-        xor_into(parity, in);
+        if (const data_status s = new_parity(access, p, in, parity); s != data_status::ok) return s;
         access.put(p.parity, p.member_lba, parity);
     }
     access.put(p.data, p.member_lba, in);
@@ -125,10 +169,17 @@ data_status write_block(array_access& access, std::uint64_t lba, const block& in
     return data_status::ok;
 }
 
+// A member block a rebuild could not make: the drive that should have
+// received it and the block.
+struct lost_block {
+    std::uint32_t hdd;
+    std::uint64_t member_lba;
+};
+
 // The rebuild's positions (`targets`) receive what the others say they hold
-// over member blocks [from, to).
+// over member blocks [from, to); blocks no survivor can give are `lost`.
 data_status rebuild_range(array_access& access, const std::vector<std::uint32_t>& targets, std::uint64_t from,
-                          std::uint64_t to)
+                          std::uint64_t to, std::vector<lost_block>& lost)
 {
     block b;
     for (const auto& [start, end] : access.written_runs(from, to)) {
@@ -137,6 +188,7 @@ data_status rebuild_range(array_access& access, const std::vector<std::uint32_t>
                 const data_status s = access.value(t, m, b);
                 if (s == data_status::io_error) return s;
                 if (s == data_status::ok) access.put(t, m, b);
+                if (s == data_status::medium_error) lost.push_back({access.hdd(t), m});
             }
         }
     }
@@ -145,7 +197,8 @@ data_status rebuild_range(array_access& access, const std::vector<std::uint32_t>
 
 // Rows (a member block of a RAID 5, a pair's block of a mirror) whose
 // redundancy does not match the data; with `repair` they are rewritten from
-// the data.
+// the data. A row holding a medium error cannot be compared and is passed
+// over.
 data_status scan_redundancy(array_access& access, std::uint64_t limit, bool repair, std::uint32_t& found)
 {
     found = 0;
@@ -156,8 +209,10 @@ data_status scan_redundancy(array_access& access, std::uint64_t limit, bool repa
         for (std::uint64_t m = start; m < end; ++m) {
             if (g.kind == layout_kind::mirror) {
                 for (std::uint32_t p = 0; p + 1 < access.positions(); p += 2) {
-                    if (const data_status s = access.raw(p, m, a); s != data_status::ok) return s;
-                    if (const data_status s = access.raw(p + 1, m, b); s != data_status::ok) return s;
+                    data_status s = access.raw(p, m, a);
+                    if (s == data_status::ok) s = access.raw(p + 1, m, b);
+                    if (s == data_status::medium_error) continue;
+                    if (s != data_status::ok) return s;
                     if (a == b) continue;
                     ++found;
                     if (repair) access.put(p + 1, m, a);
@@ -166,12 +221,15 @@ data_status scan_redundancy(array_access& access, std::uint64_t limit, bool repa
             }
             const std::uint32_t parity = parity_position(g, m);
             a.fill(0);
-            for (std::uint32_t p = 0; p < access.positions(); ++p) {
+            data_status s = data_status::ok;
+            for (std::uint32_t p = 0; p < access.positions() && s == data_status::ok; ++p) {
                 if (p == parity) continue;
-                if (const data_status s = access.raw(p, m, b); s != data_status::ok) return s;
+                s = access.raw(p, m, b);
                 xor_into(a, b);
             }
-            if (const data_status s = access.raw(parity, m, b); s != data_status::ok) return s;
+            if (s == data_status::ok) s = access.raw(parity, m, b);
+            if (s == data_status::medium_error) continue;
+            if (s != data_status::ok) return s;
             if (a == b) continue;
             ++found;
             if (repair) access.put(parity, m, a);
@@ -183,7 +241,7 @@ data_status scan_redundancy(array_access& access, std::uint64_t limit, bool repa
 } // namespace
 
 data_status read_logical(const adapter& a, std::size_t number, block_store& blocks, std::uint64_t lba,
-                         std::span<std::uint8_t> out)
+                         std::span<std::uint8_t> out, std::uint64_t* medium_lba)
 {
     const logical_drive& ld = a.logicals[number];
     if (const data_status s = check_range(a, ld, lba, out.size()); s != data_status::ok) return s;
@@ -191,18 +249,21 @@ data_status read_logical(const adapter& a, std::size_t number, block_store& bloc
     block b;
     for (std::size_t at = 0; at + BLOCK_BYTES <= out.size(); at += BLOCK_BYTES, ++lba) {
         const block_place p = place_block(access.geometry(), lba);
-        if (const data_status s = access.value(p.data, p.member_lba, b); s != data_status::ok) return s;
+        if (const data_status s = access.value(p.data, p.member_lba, b); s != data_status::ok) {
+            if (s == data_status::medium_error && medium_lba != nullptr) *medium_lba = lba;
+            return s;
+        }
         std::copy(b.begin(), b.end(), out.begin() + static_cast<std::ptrdiff_t>(at));
     }
     return data_status::ok;
 }
 
-data_status write_logical(const adapter& a, std::size_t number, block_store& blocks, std::uint64_t lba,
+data_status write_logical(adapter& a, std::size_t number, block_store& blocks, std::uint64_t lba,
                           std::span<const std::uint8_t> in)
 {
     const logical_drive& ld = a.logicals[number];
     if (const data_status s = check_range(a, ld, lba, in.size()); s != data_status::ok) return s;
-    array_access access(a, ld, blocks);
+    array_access access(a, ld, blocks, &a);
     block b;
     for (std::size_t at = 0; at + BLOCK_BYTES <= in.size(); at += BLOCK_BYTES, ++lba) {
         std::copy_n(in.begin() + static_cast<std::ptrdiff_t>(at), BLOCK_BYTES, b.begin());
@@ -216,6 +277,13 @@ std::string carry_out_data_work(const std::string& root, const adapter& before, 
     block_store blocks(root, after.port);
     bool recovered = false;
     const auto ready = [&] { return recovered || (recovered = blocks.recover()); };
+    // A drive put into a slot is a new drive: what the slot's last drive
+    // held left with it.
+    for (std::uint32_t d = 0; d < DRIVE_SLOTS; ++d) {
+        if (before.drives[d].present || !after.drives[d].present) continue;
+        if (!ready() || !blocks.blank(d)) return blocks.error();
+    }
+    std::vector<lost_block> lost;
     for (std::size_t n = 0; n < LOGICAL_SLOTS; ++n) {
         const logical_drive& was = before.logicals[n];
         logical_drive& now = after.logicals[n];
@@ -240,10 +308,11 @@ std::string carry_out_data_work(const std::string& root, const adapter& before, 
             }
             const std::uint64_t to = size * now.progress / 100;
             if ((!finished.empty() || (!moving.empty() && to > from)) && !ready()) return blocks.error();
-            if (!finished.empty() && rebuild_range(access, finished, from, size) == data_status::io_error) {
+            if (!finished.empty() && rebuild_range(access, finished, from, size, lost) == data_status::io_error) {
                 return blocks.error();
             }
-            if (!moving.empty() && to > from && rebuild_range(access, moving, from, to) == data_status::io_error) {
+            if (!moving.empty() && to > from &&
+                rebuild_range(access, moving, from, to, lost) == data_status::io_error) {
                 return blocks.error();
             }
         }
@@ -259,6 +328,18 @@ std::string carry_out_data_work(const std::string& root, const adapter& before, 
             }
             // An injected count stands for what the data does not show.
             now.inconsistencies = std::max(now.inconsistencies, found);
+        }
+    }
+    // What a rebuild could not make is lost on its drive: a bad spot the
+    // adapter lists, and a block the drive cannot read until it is written.
+    for (const lost_block& l : lost) {
+        physical_drive& d = after.drives[l.hdd];
+        const auto lba = static_cast<std::uint32_t>(l.member_lba);
+        if (!d.present || std::find(d.bad_spots.begin(), d.bad_spots.end(), lba) != d.bad_spots.end()) continue;
+        d.bad_spots.push_back(lba);
+        log_bad_spot(after, l.hdd, lba);
+        if (std::find(d.medium_error_lbas.begin(), d.medium_error_lbas.end(), lba) == d.medium_error_lbas.end()) {
+            d.medium_error_lbas.push_back(lba);
         }
     }
     return blocks.commit() ? std::string() : blocks.error();

@@ -172,8 +172,9 @@ std::uint32_t logical_blocks_command(std::uint32_t port, const plat::scsi_reques
         }
         const std::uint64_t lba = load_be(cdb.data() + 2, 4);
         const std::span<std::uint8_t> data = request.data.first(bytes);
+        std::uint64_t medium_lba = 0;
         const data_status s = write ? write_logical(a, number, blocks, lba, data)
-                                    : read_logical(a, number, blocks, lba, data);
+                                    : read_logical(a, number, blocks, lba, data, &medium_lba);
         switch (s) {
         case data_status::ok: reply.transferred = static_cast<std::uint32_t>(bytes); break;
         case data_status::out_of_range: reply = refusal(ASC_LBA_OUT_OF_RANGE); break;
@@ -181,6 +182,10 @@ std::uint32_t logical_blocks_command(std::uint32_t port, const plat::scsi_reques
             reply.check_condition(build_sense(SENSE_NOT_READY, ASC_NOT_READY, ASCQ_MANUAL_INTERVENTION));
             break;
         case data_status::io_error: reply.check_condition(build_sense(SENSE_HARDWARE_ERROR, 0, 0)); break;
+        case data_status::medium_error:
+            reply.check_condition(build_sense(SENSE_MEDIUM_ERROR, ASC_UNRECOVERED_READ_ERROR, 0, true,
+                                              static_cast<std::uint32_t>(medium_lba)));
+            break;
         }
     });
 }

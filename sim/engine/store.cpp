@@ -331,16 +331,24 @@ std::string save_adapter(const std::string& root, adapter& a)
     const std::string path = state_path(root, a.port);
     const std::lock_guard<std::mutex> guard(known_mutex);
     known_adapter& k = known[path];
-    if (!a.events.empty()) {
+    const auto flush_events = [&]() -> std::string {
+        if (a.events.empty()) return {};
         if (std::string e = write_events(ring_path(root, a.port), a); !e.empty()) return e;
         a.events.clear();
         k.ring.reset(); // perhaps made just now
-    }
+        return {};
+    };
+    if (std::string e = flush_events(); !e.empty()) return e;
     struct stat st {};
     const bool current = k.state_pin.valid() && ::stat(path.c_str(), &st) == 0 && k.state_id == identity_of(st);
-    if (!current || !same_model(a, k.model)) {
-        // The drives' blocks follow the background work before its state moves on.
+    const bool changed = !current || !same_model(a, k.model);
+    if (changed) {
+        // The drives' blocks follow the background work before its state
+        // moves on; what that work logs joins the ring.
         if (std::string e = carry_out_data_work(root, k.model, a); !e.empty()) return e;
+        if (std::string e = flush_events(); !e.empty()) return e;
+    }
+    if (changed) {
         std::uint64_t checksum = 0;
         std::string ring = std::move(a.event_file);
         const std::string text = with_checksum(format_adapter(a), checksum);

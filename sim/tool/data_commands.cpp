@@ -54,6 +54,7 @@ std::string refusal(const pattern_request& r, const sim::adapter& a, sim::data_s
                ld + " (" + std::to_string(sim::logical_blocks(a, a.logicals[r.logical])) + " blocks)";
     case sim::data_status::no_access: return ld + " has failed: its blocks cannot be reached";
     case sim::data_status::io_error: return io;
+    case sim::data_status::medium_error: return "a block of " + ld + " could be read from no member (medium error)";
     case sim::data_status::ok: break;
     }
     return {};

@@ -110,3 +110,105 @@ verify() {
     # Only what was written takes space, though the drives hold 140 GB each.
     [ "$(du -sk "$ZAN_ROOT" | cut -f1)" -lt 4096 ]
 }
+
+# Port 2: RAID 1 on drives 0 and 1, with a global hot spare on drive 2 when
+# the first argument is "spare".
+mirror_machine() {
+    local spare=""
+    [ "${1:-}" = spare ] && spare=$'[drive 2]\nspare = yes\n'
+    machine <<SCENARIO
+[adapter 2]
+task_seconds = 100
+[drive 0]
+[drive 1]
+${spare}[logical 0]
+level = 1
+members = 0 1
+stripe = 64k
+SCENARIO
+    "$zansim" clock set >/dev/null
+    zancli="$ZAN_BIN/zancli"
+    zanpth="$ZAN_BIN/zanpth"
+    cd "$BATS_TEST_TMPDIR"
+}
+
+error_count() {
+    "$zancli" -LDInfo -L0 -a0 | grep '^Operation Error Count:'
+}
+
+@test "RAID 1: a sector written onto a member is counted by the next check and repaired by parity making; data survives a rebuild" {
+    mirror_machine spare
+    declare -A written
+    written[0]=$("$zansim" data write 2 0 0 600 3)
+
+    run "$zanpth" PDOneSectorWrite 0 1 10
+    [ "${lines[5]}" = "00000000: BA 01 2A 00 00 00 00 10  00 00 01 00              ............" ]
+    "$zancli" -LDCC -Start -L0 -a0 >/dev/null
+    "$zansim" clock advance 110 >/dev/null
+    [ "$(error_count)" = "Operation Error Count: 1" ]
+
+    # Parity making copies the data drive's block over the mirror: a second
+    # check finds nothing, and drive 1 alone carries the pattern.
+    "$zancli" -LDParity -Start -L0 -a0 >/dev/null
+    "$zansim" clock advance 110 >/dev/null
+    "$zancli" -LDCC -Start -L0 -a0 >/dev/null
+    "$zansim" clock advance 110 >/dev/null
+    [ "$(error_count)" = "Operation Error Count: 0" ]
+    "$zansim" fail 2 0
+    verify 0 2 0 0 600 3
+
+    # Drive 0 was replaced by the spare; once rebuilt, the spare alone
+    # carries it too.
+    "$zansim" clock advance 110 >/dev/null
+    "$zansim" fail 2 1
+    verify 0 2 0 0 600 3
+}
+
+@test "medium errors planted with E on a survivor become bad spots of the rebuilt drive" {
+    mirror_machine spare
+    declare -A written
+    written[0]=$("$zansim" data write 2 0 0 64 5)
+    # Two errors on drive 1, three blocks apart.
+    printf '0\n1\n00000020\n2\n3\n' > errors.txt
+    "$zanpth" E errors.txt >/dev/null
+    # While drive 0 is there the blocks are read from it.
+    verify 0 2 0 0 64 5
+
+    "$zansim" fail 2 0
+    "$zansim" clock advance 110 >/dev/null
+    run "$zancli" -LDBadSpot -L0 -a0
+    [ "$output" = "Adapter #0
+
+Virtual Drive: 0
+LBA Information
+================
+#0 : 0x00000020
+#1 : 0x00000023" ]
+    run "$zansim" data verify 2 0 0 64 5
+    [ "$status" -eq 1 ]
+    [ "$output" = "zansim: a block of logical drive 0 could be read from no member (medium error)" ]
+    run "$zanpth" LDOneSectorRead 0 0 20
+    [ "${lines[-2]}" = "ZAN0005-E Request sense data  KEY:03  ASC:11  ASCQ:00" ]
+
+    # Written again, the blocks read back.
+    "$zansim" data write 2 0 0 64 5 >/dev/null
+    verify 0 2 0 0 64 5
+}
+
+@test "a drive pulled and put back starts blank and is rebuilt in its slot" {
+    mirror_machine
+    declare -A written
+    written[0]=$("$zansim" data write 2 0 0 600 3)
+    "$zansim" pull 2 1
+    "$zansim" insert 2 1
+    run "$zanpth" PDOneSectorRead 0 1 0
+    local zeros="00 00 00 00 00 00 00 00  00 00 00 00 00 00 00 00  ................"
+    [ "${#lines[@]}" -eq 40 ]
+    for row in $(seq 0 31); do
+        [ "${lines[row + 8]}" = "$(printf '%08X: %s' $((row * 16)) "$zeros")" ]
+    done
+
+    "$zansim" clock advance 110 >/dev/null
+    "$zansim" fail 2 0
+    verify 0 2 0 0 600 3
+}

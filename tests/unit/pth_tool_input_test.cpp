@@ -93,6 +93,27 @@ TEST(PthToolInput, RawCommandsSplitIntoPiecesByTheirFields)
     }
 }
 
+// A transfer whose later pieces would start past the address field is
+// refused before anything is sent, instead of wrapping to block 0.
+TEST(PthToolInput, PiecesMustNotWrapPastTheAddressField)
+{
+    const struct {
+        bytes cdb;
+        bool fits;
+    } cases[] = {
+        {{0x08, 0x1F, 0xFF, 0x7F, 0x00, 0x00}, true},                  // READ(6): second piece at 0x1FFFFF
+        {{0x0A, 0x1F, 0xFF, 0x81, 0x00, 0x00}, false},                 // WRITE(6): it would be at 0x200000
+        {{0x08, 0x1F, 0xFF, 0xFF, 0x01, 0x00}, true},                  // one piece: the drive judges
+        {{0x2A, 0, 0xFF, 0xFF, 0xFF, 0x80, 0, 0x01, 0x00, 0}, false},  // WRITE(10): 0xFFFFFF80 + 128
+        {{0x28, 0, 0xFF, 0xFF, 0xFF, 0x7F, 0, 0x01, 0x00, 0}, true},
+        {{0x3C, 0x02, 0, 0xFF, 0x00, 0x01, 0x02, 0x00, 0x00, 0}, false}, // READ BUFFER: 0xFF0001 + 64 KiB
+        {{0x3C, 0x02, 0, 0xFE, 0xFF, 0xFF, 0x02, 0x00, 0x00, 0}, true},
+        {{0x4D, 0, 0x31, 0, 0, 0, 0, 0xFF, 0xFF, 0}, true},             // no address field
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(pth::pieces_fit(pth::plan_transfer(c.cdb)), c.fits) << int{c.cdb[0]} << " " << int{c.cdb[2]};
+}
+
 TEST(PthToolInput, AnyLengthAndWriteData)
 {
     EXPECT_EQ(pth::any_length(0x10000, 0x28), 0x10000u);

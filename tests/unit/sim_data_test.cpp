@@ -130,7 +130,7 @@ protected:
         return out;
     }
 
-    void write(const sim::adapter& a, std::size_t number, std::uint64_t lba, const bytes& in)
+    void write(sim::adapter& a, std::size_t number, std::uint64_t lba, const bytes& in)
     {
         sim::block_store store(root, a.port);
         ASSERT_EQ(sim::write_logical(a, number, store, lba, in), sim::data_status::ok);
@@ -229,6 +229,41 @@ TEST_F(data_root, a_check_counts_a_block_written_past_the_array_and_parity_makin
     a.logicals[1].inconsistencies = 0;
     EXPECT_EQ(start(a, 0, sim::MAINTENANCE_CHECK), 0U);
     EXPECT_EQ(start(a, 1, sim::MAINTENANCE_CHECK), 0U);
+}
+
+TEST_F(data_root, a_medium_error_is_read_around_until_a_rebuild_meets_it_and_lists_a_bad_spot)
+{
+    sim::adapter a = machine();
+    const bytes five = pattern(300, 4);
+    const bytes ten = pattern(20, 6);
+    write(a, 0, 0, five);
+    write(a, 1, 0, ten);
+    // RAID 5 block 5 lies on drive 0; RAID 10 block 3 on drives 3 and 4.
+    a.drives[0].medium_error_lbas = {5};
+    a.drives[3].medium_error_lbas = {3};
+    EXPECT_EQ(read(a, 0, 0, 300), five);
+    EXPECT_EQ(read(a, 1, 0, 20), ten);
+
+    // Drive 3's partner fails: block 3 is lost, and the rebuild onto drive 7
+    // cannot make it.
+    a.drives[4].state = 0x20;
+    {
+        sim::block_store store(root, a.port);
+        bytes out(4 * sim::BLOCK_BYTES);
+        std::uint64_t where = 0;
+        EXPECT_EQ(sim::read_logical(a, 1, store, 0, out, &where), sim::data_status::medium_error);
+        EXPECT_EQ(where, 3U);
+    }
+    rebuild(a, 1, 1, 7);
+    EXPECT_EQ(a.drives[7].bad_spots, (std::vector<std::uint32_t>{3}));
+    EXPECT_EQ(a.drives[7].medium_error_lbas, (std::vector<std::uint32_t>{3}));
+    EXPECT_EQ(a.events.size(), 1U);
+    EXPECT_EQ(read(a, 1, 4, 16), bytes(ten.begin() + 4 * 512, ten.end()));
+
+    // Written again, the block is whole on both drives.
+    write(a, 1, 3, bytes(512, 0x33));
+    EXPECT_TRUE(a.drives[3].medium_error_lbas.empty());
+    EXPECT_TRUE(a.drives[7].medium_error_lbas.empty());
 }
 
 TEST_F(data_root, drive_reads_and_writes_reach_its_own_blocks_up_to_its_end)
