@@ -123,7 +123,9 @@ void media_errors(const pass_caller& caller, command_args args)
     putf("Media Error Count : %d\n", static_cast<int>(*count));
     const auto step_text = field(*fields, 5, "Skip Count");
     const auto step = step_text ? parse_count(*step_text) : std::nullopt;
-    if (!step)
+    // The last error's address must be one: past 0xFFFFFFFF the addresses
+    // would wrap round to the start of the drive.
+    if (!step || (*count > 0 && *first + std::uint64_t{*count - 1} * *step > 0xFFFFFFFFu))
         return;
     putf("Media Error Skip Count : %d\n\n", static_cast<int>(*step));
 

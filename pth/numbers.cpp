@@ -55,8 +55,8 @@ std::optional<std::uint32_t> parse_count(std::string_view text)
     std::size_t digits = 0;
     std::uint64_t value = 0;
     for (; digits < text.size() && text[digits] >= '0' && text[digits] <= '9'; ++digits)
-        value = std::min<std::uint64_t>(value * 10 + static_cast<std::uint64_t>(text[digits] - '0'), 0xFFFFFFFFu);
-    if (digits == 0)
+        value = std::min<std::uint64_t>(value * 10 + static_cast<std::uint64_t>(text[digits] - '0'), 0x80000000u);
+    if (digits == 0 || value > 0x7FFFFFFFu)
         return std::nullopt;
     return static_cast<std::uint32_t>(value);
 }

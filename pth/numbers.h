@@ -20,7 +20,8 @@ std::optional<std::uint32_t> parse_hex(std::string_view text);
 // to the first other character; no digits give 0.
 long parse_decimal(std::string_view text);
 
-// A decimal field that must hold digits and not be negative.
+// A decimal field that must hold digits, not be negative and fit the
+// signed 32 bits it is printed in.
 std::optional<std::uint32_t> parse_count(std::string_view text);
 
 // Hexadecimal digit pairs without separators, at most `max_bytes` bytes

@@ -48,6 +48,15 @@ TABLE
         [ "${output#*$'\n'}" = "$(printf "$expected")$end" ] || { echo "$command $contents: $output"; false; }
     done < <(file_cases)
 
+    # A count past the signed 32 bits it is printed in, and errors whose
+    # addresses would wrap round to the start of the drive, end "E" silently.
+    printf '0\n2\n00100000\n99999999999\n16\n' > input.txt
+    run "$zanpth" E input.txt
+    [ "${lines[-1]}" = "Media Error Address : 0x00100000" ]
+    printf '0\n2\nFFFFFFF0\n3\n8\n' > input.txt
+    run "$zanpth" E input.txt
+    [ "${lines[-1]}" = "Media Error Count : 3" ]
+
     # Lines over the limits: 1024 characters, 65,536 for ANY.
     printf '0\n0\n%s\n' "$long_line" > input.txt
     for command in P E N R W; do

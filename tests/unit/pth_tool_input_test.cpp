@@ -28,6 +28,9 @@ TEST(PthToolInput, HexFieldsConvertToZeroOnlyWithDigits)
         EXPECT_EQ(pth::parse_hex(c.text), c.value) << c.text;
     EXPECT_EQ(pth::parse_count("12x"), 12u);
     EXPECT_EQ(pth::parse_count("-3"), std::nullopt);
+    EXPECT_EQ(pth::parse_count("2147483647"), 2147483647u);
+    EXPECT_EQ(pth::parse_count("2147483648"), std::nullopt);
+    EXPECT_EQ(pth::parse_count("99999999999"), std::nullopt);
     EXPECT_EQ(pth::parse_hex_bytes("2800", 14), (bytes{0x28, 0x00}));
     EXPECT_EQ(pth::parse_hex_bytes("280", 14), std::nullopt);
     EXPECT_EQ(pth::parse_hex_bytes("28G0", 14), std::nullopt);
