@@ -120,6 +120,10 @@ void mode_page_setting(const pass_caller& caller, command_args args)
         abnormal_end();
         return;
     }
+    // Fields 4 to 24 are the page's: a file that ends before them is named
+    // as the others are.
+    if (!field(*fields, page22_last_field, "Mode Page"))
+        return;
     auto list = page22_list(*fields);
     if (!list)
         return;

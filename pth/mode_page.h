@@ -12,6 +12,8 @@
 namespace pth {
 
 inline constexpr std::size_t page22_list_bytes = 34;
+// The parameter file's last field of the page.
+inline constexpr std::size_t page22_last_field = 24;
 
 // nullopt when a hexadecimal field is unreadable or missing; decimal fields
 // are taken as they convert.

@@ -24,6 +24,7 @@ file_cases() {
     cat <<'TABLE'
 E||ZAN0022-E Ileagal Parameter. detail=Controller No
 R||ZAN0022-E Ileagal Parameter. detail=Controller No
+N|0\n2\n1\n1\n0\n|ZAN0022-E Ileagal Parameter. detail=Mode Page
 P|A\0B\0\001\377\376|ZAN0022-E Ileagal Parameter. detail=Drive No
 ANY|\0\0\0\0|ZAN0022-E Ileagal Parameter. detail=Controller No
 W|0\n0\n1000\n|RAID Controller No.0\nLogical Drive No.0\nLogical Block Address : 0x00001000\nZAN0022-E Ileagal Parameter. detail=DataHDD
