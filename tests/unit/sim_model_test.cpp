@@ -294,7 +294,7 @@ TEST(sim_text, shipped_scenarios_parse_and_the_demo_is_embedded_unchanged)
                 int spares = 0, fresh = 0;
                 for (std::uint32_t d = 0; d < sim::DRIVE_SLOTS; ++d) {
                     if (!a.drives[d].present) continue;
-                    spares += sim::drive_class(a, d) == sim::CLASS_SPARE_USE;
+                    spares += sim::drive_class(a, d) == sim::CLASS_SPARE_NO_USE;
                     fresh += sim::drive_class(a, d) == sim::CLASS_FRESH;
                 }
                 EXPECT_GE(spares, 1);
