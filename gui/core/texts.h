@@ -127,7 +127,7 @@ inline constexpr text write_cache_failed{"Failed to set Write Cache Mode. ", "�
 inline constexpr text auto_rebuild_failed{"Failed to set Auto Rebuild Mode. ", "オートリビルドの設定に失敗しました。"};
 // Adapter dialog lines that only have a Japanese original.
 inline constexpr text processor_revision_line{"Processor Revision\t%02x%02x%02x%02x\r\n",
-                                              "プロセッサリビジョン\t%02x%02x%02x%02x\r\n"};
+                                              "プロセッサリビジョン\t\t%02x%02x%02x%02x\r\n"};
 inline constexpr text sas_address_label{"SAS Address\t\t", "SASアドレス\t\t"};
 inline constexpr text boot_revision_line{"Boot Firmware Revision\t%s\r\n", "ブートファームウェアリビジョン\t%s\r\n"};
 inline constexpr text discard_adapter{"The settings were changed.\r\nDiscard them and close the adapter information?",

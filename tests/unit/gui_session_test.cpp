@@ -455,7 +455,7 @@ TEST_F(GuiSession, InformationTexts)
     EXPECT_EQ(adapter->at_opening, (gui::setting_boxes{0, 1, 1}));
     s->settings.language = gui::locale::japanese;
     EXPECT_EQ(gui::adapter_dialog(*s)->text,
-              "adapter ID\t\tNo. 0, (BUS=3,DEV=1)\r\nプロセッサリビジョン\t01000203\r\n"
+              "adapter ID\t\tNo. 0, (BUS=3,DEV=1)\r\nプロセッサリビジョン\t\t01000203\r\n"
               "SASアドレス\t\t5000a1d000000200\r\nGeneral Revision\t\t1.10\r\n"
               "ブートファームウェアリビジョン\tBT1.02\r\nDriver Revision\t\t1.20.00 \r\n"
               "Cache Size\t\t192MB\r\nadapter Revision\t\t2\r\nMemory Size\t\t256MB\r\n");
