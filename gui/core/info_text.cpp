@@ -164,16 +164,16 @@ std::optional<info_dialog> adapter_dialog(session& s)
                   info.pci_bus, info.pci_device);
     text += line;
     const std::uint8_t* p = para.processor_revision;
-    std::snprintf(line, sizeof line, "Processor Revision\t%02x%02x%02x%02x\r\n", p[0], p[1], p[2], p[3]);
+    std::snprintf(line, sizeof line, s.tr(texts::processor_revision_line), p[0], p[1], p[2], p[3]);
     text += line;
-    text += "SAS Address\t\t";
+    text += s.tr(texts::sas_address_label);
     for (const std::uint8_t byte : para.sas_address) {
         std::snprintf(line, sizeof line, "%02x", byte);
         text += line;
     }
     text += "\r\n";
     if (view.kind == 2 || view.kind == 3) text += printed("General Revision\t\t%s\r\n", record_text(info.general_revision));
-    text += printed("Boot Firmware Revision\t%s\r\n", record_text(para.boot_firmware_revision));
+    text += printed(s.tr(texts::boot_revision_line), record_text(para.boot_firmware_revision));
     text += printed("Driver Revision\t\t%s\r\n", record_text(info.driver_version));
     text += printed("Cache Size\t\t%s\r\n", format_text("%uMB", info.cache_size_mb.get()));
     text += printed("adapter Revision\t\t%s\r\n", format_text("%x", info.revision));

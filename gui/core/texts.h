@@ -125,12 +125,18 @@ inline constexpr text patrol_failed{"Failed to set HDD Patrol Period.", "HDDパ�
 inline constexpr text read_cache_failed{"Failed to set Read Cache Mode. ", "リードキャッシュの設定に失敗しました。"};
 inline constexpr text write_cache_failed{"Failed to set Write Cache Mode. ", "ライトキャッシュの設定に失敗しました。"};
 inline constexpr text auto_rebuild_failed{"Failed to set Auto Rebuild Mode. ", "オートリビルドの設定に失敗しました。"};
+// Adapter dialog lines that only have a Japanese original.
+inline constexpr text processor_revision_line{"Processor Revision\t%02x%02x%02x%02x\r\n",
+                                              "プロセッサリビジョン\t\t%02x%02x%02x%02x\r\n"};
+inline constexpr text sas_address_label{"SAS Address\t\t", "SASアドレス\t\t"};
+inline constexpr text boot_revision_line{"Boot Firmware Revision\t%s\r\n", "ブートファームウェアリビジョン\t%s\r\n"};
 inline constexpr text discard_adapter{"The settings were changed.\r\nDiscard them and close the adapter information?",
                                       "設定が変更されています。\r\n変更を破棄してアダプタ情報を閉じますか?"};
 inline constexpr text discard_ld{"The settings were changed.\r\nDiscard them and close the logical drive information?",
                                  "設定が変更されています。\r\n変更を破棄して論理ドライブ情報を閉じますか?"};
 
 // ---- Firmware update -----------------------------------------------------
+inline constexpr text select_update_file{"Select the update file", "アップデートファイルの選択"};
 inline constexpr text image_not_found{"The update file was not found.\r\nPlease correct its path.",
                                       "アップデートファイルが見つかりません。\r\nパスを修正してください。"};
 inline constexpr text image_read_failed{"Reading the update file failed.\r\nThe firmware update failed.",

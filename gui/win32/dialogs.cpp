@@ -182,8 +182,9 @@ void start_update(app& a, HWND window, dialog_context& c)
     c.worker = CreateThread(nullptr, 0, download_worker, window, 0, nullptr);
 }
 
-void browse(HWND window)
+void browse(const app& a, HWND window)
 {
+    const std::wstring title = wide(a.s.tr(texts::select_update_file));
     wchar_t path[MAX_PATH] = {};
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
@@ -191,7 +192,7 @@ void browse(HWND window)
     dialog.lpstrFilter = L"IMG(*.img)\0*.img\0";
     dialog.lpstrFile = path;
     dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrTitle = L"Update File";
+    dialog.lpstrTitle = title.c_str();
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
     if (GetOpenFileNameW(&dialog)) SetDlgItemTextW(window, IDC_PATH, path);
 }
@@ -246,7 +247,7 @@ INT_PTR CALLBACK adapter_proc(HWND window, UINT msg, WPARAM wparam, LPARAM lpara
     } else if (id == IDC_PATH && code == EN_CHANGE) {
         enable(window, IDC_UPDATE, update_button_enabled(item_text(window, IDC_PATH), c.update.running));
     } else if (id == IDC_BROWSE) {
-        browse(window);
+        browse(a, window);
     } else if (id == IDC_UPDATE) {
         start_update(a, window, c);
     } else if (id == IDCANCEL && may_close(a.s, c.info, adapter_boxes(window), true)) {

@@ -126,7 +126,7 @@ std::uint8_t drive_class(const adapter& a, std::uint32_t hdd)
 {
     const bool failed = drive_failed(a, hdd);
     if (drive_assignment(a, hdd).logical != NONE) return failed ? CLASS_MEMBER_NO_USE : CLASS_MEMBER_USE;
-    if (a.drives[hdd].global_spare != 0) return failed ? CLASS_SPARE_NO_USE : CLASS_SPARE_USE;
+    if (a.drives[hdd].global_spare != 0) return CLASS_SPARE_NO_USE;
     if (candidate_of(a, hdd) != NONE) return CLASS_RESTORE_CANDIDATE;
     return CLASS_FRESH;
 }

@@ -51,9 +51,10 @@ assignment drive_assignment(const adapter& a, std::uint32_t hdd);
 // The restore candidate that lists drive `hdd` (NONE when none does).
 std::uint8_t candidate_of(const adapter& a, std::uint32_t hdd);
 
-// PhysicalDriveInfo class: members are Member Use (No Use when failed),
-// global hot spares Spare Use (No Use when failed), drives of a restore
-// candidate Restore Candidate, other drives Fresh.
+// PhysicalDriveInfo class: members are Member Use (No Use when failed), a
+// global hot spare waiting for a logical drive is Spare No Use (one that took
+// over is a member), drives of a restore candidate Restore Candidate, other
+// drives Fresh.
 std::uint8_t drive_class(const adapter& a, std::uint32_t hdd);
 
 // Rules one logical drive must satisfy on its own; empty when it does.

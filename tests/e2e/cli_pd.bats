@@ -167,7 +167,7 @@ Fatal error - Adapter 0-PD 1: state is not GOOD.
 Fatal error - Adapter 0-PD 2: state is not GOOD.
 Fatal error - Adapter 0-Physical Drive 4: It is already the setting.
 Adapter 0: Physical Drive 5 was set to the Hot Spare." ]
-    [ "$(class_of 0 5)" = "Spare Use" ]
+    [ "$(class_of 0 5)" = "Spare No Use" ]
 
     run "$zancli" -PDHSP -Set -PhysDrv[0:0] -a0 <<<"n"
     [ "$output" = "Is it executed?(Y/N)?" ]

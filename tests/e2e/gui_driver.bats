@@ -77,6 +77,45 @@ buttons: [REBUILD (disabled)] [Check Consistency (disabled)] [Make Parity (disab
     diff gui.txt cli.txt
 }
 
+# Each case: the preparation of both machines (zansim and zancli commands),
+# the utility's steps on one, and the zancli commands doing the same on the
+# other; ";" separates commands. The adapters must change, and end alike in
+# the simulator's and zancli's reports.
+@test "restore, rebuild, parity, spare release and the settings change the adapter as zancli does" {
+    local prepare steps commands command side list
+    while IFS='|' read -r prepare steps commands; do
+        for side in before gui cli; do
+            demo
+            "$ZAN_BIN/zansim" clock set 1000000000 >/dev/null
+            IFS=';' read -ra list <<<"$prepare"
+            for command in "${list[@]}"; do
+                eval "\"\$ZAN_BIN\"/$command" >/dev/null
+            done
+            if [ "$side" = gui ]; then
+                eval "run \"\$util\" $steps"
+                [[ "$output" != *"[message error"* ]] || { echo "$steps: $output"; false; }
+            elif [ "$side" = cli ]; then
+                IFS=';' read -ra list <<<"$commands"
+                for command in "${list[@]}"; do
+                    eval "\"\$ZAN_BIN/zancli\" $command" >/dev/null
+                done
+            fi
+            { state; "$ZAN_BIN/zancli" -AdpAllInfo -aALL; "$ZAN_BIN/zancli" -LDInfo -Lall -aALL; } >"$side.txt"
+        done
+        ! diff -q before.txt gui.txt >/dev/null || { echo "$steps changed nothing"; false; }
+        diff gui.txt cli.txt || { echo "$steps differs from $commands"; false; }
+    done <<'EOF'
+zansim restore add 2 1 6 7|page restore click 0 press RESTORE|-LDRstr -Rstr -SL0 -a0 -nochk
+zansim restore add 2 1 6 7|page restore click 0 press DELETE|-LDRstr -Del -SL0 -a0 -nochk
+zancli -AdpAutoRbld -Dsbl -L1 -a0 -nochk;zansim fail 2 3|page maintain click 1 press REBUILD|-PDRbld -Start -PhysDrv[0:2] -a0
+|page maintain click 1 press 2|-LDParity -Start -L1 -a0
+zancli -LDParity -Start -L1 -a0|page maintain click 1 press STOP|-LDParity -Abort -L1 -a0
+|page spares click 5 press SET|-PDHSP -Rmv -PhysDrv[0:5] -a0 -nochk
+|adapter-set 3 1 3|-PDRbldPrrty -Idle -Low -a0 -nochk;-PDRbldPrrty -Busy -High -a0 -nochk;-AdpPRSetDelay -Low -a0 -nochk
+|ld-set 1 0 1 0|-LDSetProp -NORA -WB -L1 -a0 -nochk;-AdpAutoRbld -Dsbl -L1 -a0 -nochk
+EOF
+}
+
 @test "a second instance says so and ends at once with status 0" {
     mkfifo hold_in
     "$ZAN_BIN/hold_mutex" ZANUtil < hold_in > hold_out 2>&1 &

@@ -35,7 +35,7 @@ Adapter on port 2: Driver "zandrv", controller id 1, ZAN8SAS firmware 1.10, PCI 
   Drive State       Class                 Size MB  Vendor   Product          Rev   Link     SMART    Bad spots Medium errors
   0     good        Member Use 0-D0        140014  KESTREL  KS3146SAS        0101  3.0G     none             0             0
   1     good        Member Use 0-D1        140014  KESTREL  KS3146SAS        0101  3.0G     none             0             0
-  2     good        Spare Use              140014  KESTREL  KS3146SAS        0101  3.0G     none             0             0
+  2     good        Spare No Use           140014  KESTREL  KS3146SAS        0101  3.0G     none             0             0
   3     good        Fresh                  140014  KESTREL  KS3146SAS        0101  3.0G     none             0             0
   Logical   Level  State       Size MB  Stripe Members            Rebuild    Maintenance Progress Errors Volumes
   0         RAID1  good         140014  128k   0 1                -          -           0%       0      -'

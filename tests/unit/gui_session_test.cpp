@@ -326,6 +326,28 @@ TEST_F(GuiSession, DriveMenusAndCommands)
     EXPECT_FALSE(s->fatal) << "the drive-state message survives an adapter-access failure";
 }
 
+// Double clicks and clicks on the empty logical-drive lists of a machine
+// without logical drives or restorables open nothing and enable nothing.
+TEST_F(GuiSession, EmptyListsIgnoreClicks)
+{
+    machine("[adapter 2]\n[drive 0]\n[drive 1]\n");
+    for (const gui::page_id id : {gui::page_id::view, gui::page_id::remove, gui::page_id::restore, gui::page_id::maintain}) {
+        gui::page_state page = opened(id);
+        for (const int row : {-1, 0, 1}) {
+            gui::click_row(*s, page, row);
+            // "View Configuration" selects in its drive list, never empty.
+            if (id != gui::page_id::view) {
+                EXPECT_EQ(page.selected, -1) << static_cast<int>(id) << " row " << row;
+            }
+            EXPECT_EQ(page.buttons[1] || page.buttons[2] || page.buttons[3], false) << static_cast<int>(id);
+            EXPECT_EQ(gui::ld_command(*s, page, row, gui::menu_command::ld_info).kind, gui::dialog_kind::none);
+        }
+        EXPECT_EQ(page.buttons[0], id == gui::page_id::view) << static_cast<int>(id);
+    }
+    EXPECT_TRUE(ui.shown.empty());
+    EXPECT_FALSE(s->fatal);
+}
+
 TEST_F(GuiSession, MaintainStartsWatchesAndStopsTasks)
 {
     machine(sim::demo_scenario());
@@ -431,6 +453,13 @@ TEST_F(GuiSession, InformationTexts)
                              "Boot Firmware Revision\tBT1.02\r\nDriver Revision\t\t1.20.00 \r\n"
                              "Cache Size\t\t192MB\r\nadapter Revision\t\t2\r\nMemory Size\t\t256MB\r\n");
     EXPECT_EQ(adapter->at_opening, (gui::setting_boxes{0, 1, 1}));
+    s->settings.language = gui::locale::japanese;
+    EXPECT_EQ(gui::adapter_dialog(*s)->text,
+              "adapter ID\t\tNo. 0, (BUS=3,DEV=1)\r\nプロセッサリビジョン\t\t01000203\r\n"
+              "SASアドレス\t\t5000a1d000000200\r\nGeneral Revision\t\t1.10\r\n"
+              "ブートファームウェアリビジョン\tBT1.02\r\nDriver Revision\t\t1.20.00 \r\n"
+              "Cache Size\t\t192MB\r\nadapter Revision\t\t2\r\nMemory Size\t\t256MB\r\n");
+    s->settings.language = gui::locale::english;
     ui.answers = {false};
     EXPECT_FALSE(gui::may_close(*s, *adapter, {2, 1, 1}, true));
     EXPECT_TRUE(gui::may_close(*s, *adapter, {0, 1, 1}, true)) << "a box changed back asks nothing";
@@ -590,6 +619,83 @@ TEST_F(GuiSession, SettingsKeyIsCreatedAndReadWithWrongTypes)
     read = gui::read_settings();
     EXPECT_EQ(read.language, gui::locale::japanese);
     EXPECT_EQ(read.debug_level, 2);
+}
+
+// Values of any type and size, empty and huge ones included, are read whole
+// and without harm; what is not a valid setting counts as its default.
+TEST_F(GuiSession, SettingsOfAnyTypeAndSize)
+{
+    ASSERT_EQ(sim::create_root(sim::demo_scenario()), "");
+    (void)gui::read_settings(); // creates the key
+    plat::reg_key key;
+    ASSERT_EQ(key.open(gui::settings_key, plat::reg_access::all), 0u);
+    constexpr std::uint32_t multi_sz = 7;
+    constexpr std::uint32_t qword = 11;
+    const std::vector<std::uint8_t> huge(100000, 0x01);
+    const std::vector<std::uint8_t> empty;
+    const std::vector<std::uint8_t> one_qword{1, 0, 0, 0, 0, 0, 0, 0};
+    const std::vector<std::uint8_t> multi{'1', 0, 0};
+    const struct {
+        std::uint32_t type;
+        const std::vector<std::uint8_t>& data;
+        std::uint8_t level;
+        std::uint8_t locate;
+    } cases[] = {
+        {plat::REG_TYPE_BINARY, huge, 1, 0x21},
+        {plat::REG_TYPE_DWORD, empty, 0, 0x21},
+        {qword, one_qword, 1, 0x21},
+        {multi_sz, multi, 0, 0x31},
+    };
+    for (const auto& c : cases) {
+        for (const char* name : {"Locale", "DBGmode", "LocateValue"})
+            ASSERT_EQ(key.set_value(name, c.type, c.data.data(), static_cast<std::uint32_t>(c.data.size())), 0u);
+        const gui::util_settings read = gui::read_settings();
+        EXPECT_EQ(read.language, gui::locale::english) << c.type;
+        EXPECT_EQ(read.debug_level, c.level) << c.type;
+        EXPECT_EQ(read.locate_value, c.locate) << c.type;
+    }
+}
+
+// The 30 s timer and the power notices: which notices stop and restart the
+// timer, ticks that only log while suspending, and a timer refresh on an
+// adapter that stopped answering, which closes the window once.
+TEST_F(GuiSession, TimerAndPowerNotices)
+{
+    machine(sim::demo_scenario());
+    const std::string path = root.path() + "/zanutil.log";
+    s->settings.debug_level = 2;
+    gui::open_debug_log(*s, path.c_str());
+    using gui::power_event;
+    const struct {
+        power_event event;
+        bool timer_runs;
+        bool tick_refreshes;
+    } notices[] = {
+        {power_event::suspend_query, false, true}, {power_event::suspend_failed, true, true},
+        {power_event::suspend_query, false, true}, {power_event::suspend, false, false},
+        {power_event::resume, true, true},
+    };
+    for (const auto& n : notices) {
+        EXPECT_EQ(gui::power_notice(*s, n.event), n.timer_runs) << static_cast<int>(n.event);
+        EXPECT_EQ(gui::timer_tick(*s), n.tick_refreshes) << static_cast<int>(n.event);
+    }
+    s->log.close();
+    std::ifstream in(path);
+    std::vector<std::string> entries;
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("=====", 0) != 0) entries.push_back(line);
+    EXPECT_EQ(entries, (std::vector<std::string>{"Suspend requested", "Suspend request cancelled", "Suspend requested",
+                                                 "Suspending", "Timer ignored while suspending", "Resumed"}));
+
+    gui::page_state page = opened(gui::page_id::maintain);
+    ASSERT_EQ(sim::set_silent(demo_port, true), "");
+    for (int tick = 0; tick < 2; ++tick) {
+        if (gui::timer_tick(*s)) gui::refresh_page(*s, page, gui::refresh_timer);
+    }
+    EXPECT_TRUE(s->fatal);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, "An error has occurred with Windows API. (code=0x79)");
+    EXPECT_TRUE(ui.shown[0].topmost);
 }
 
 TEST_F(GuiSession, DebugLogKeepsTheBannerAndDatedEntries)

@@ -213,7 +213,7 @@ TEST(sim_firmware_spares, assign_and_release_change_the_class_and_refuse_members
         return r.send(a);
     };
     EXPECT_EQ(spare(0, 2), zan::IOC_STATUS_GOOD);
-    EXPECT_EQ(sim::drive_class(a, 2), sim::CLASS_SPARE_USE);
+    EXPECT_EQ(sim::drive_class(a, 2), sim::CLASS_SPARE_NO_USE);
     EXPECT_EQ(spare(0, 2), zan::IOC_STATUS_FAILURE);
     EXPECT_EQ(spare(0, 0), zan::IOC_STATUS_HDD_IS_USED);
     EXPECT_EQ(spare(0, 9), zan::IOC_STATUS_HDDS_NOT_EXIST);

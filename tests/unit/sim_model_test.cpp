@@ -183,7 +183,7 @@ TEST(sim_records, drive_info_derives_class_group_and_bad_spot_state)
         return std::pair<int, int>(info.drive_class, info.group);
     };
     EXPECT_EQ(class_and_group(1), std::make_pair(1, 2));    // failed member
-    EXPECT_EQ(class_and_group(2), std::make_pair(2, 0xFF)); // global hot spare
+    EXPECT_EQ(class_and_group(2), std::make_pair(3, 0xFF)); // global hot spare, waiting
     EXPECT_EQ(class_and_group(3), std::make_pair(3, 0xFF)); // failed global hot spare
     EXPECT_EQ(class_and_group(4), std::make_pair(4, 0xFF)); // fresh
     EXPECT_EQ(class_and_group(5), std::make_pair(0, 2));    // group hot spare
@@ -294,7 +294,7 @@ TEST(sim_text, shipped_scenarios_parse_and_the_demo_is_embedded_unchanged)
                 int spares = 0, fresh = 0;
                 for (std::uint32_t d = 0; d < sim::DRIVE_SLOTS; ++d) {
                     if (!a.drives[d].present) continue;
-                    spares += sim::drive_class(a, d) == sim::CLASS_SPARE_USE;
+                    spares += sim::drive_class(a, d) == sim::CLASS_SPARE_NO_USE;
                     fresh += sim::drive_class(a, d) == sim::CLASS_FRESH;
                 }
                 EXPECT_GE(spares, 1);

@@ -56,8 +56,7 @@ teardown() {
 start_util() {
     timeout 180 "$ZAN_BIN/zanutil" >>"$BATS_TEST_TMPDIR/util.out" 2>&1 3>&- &
     util_pid=$!
-    main=$(wait_window 'RAID Management Console')
-    [ -n "$main" ]
+    main=$(wait_window 'RAID Management Console') || fail "zanutil.exe showed no main window: $(cat "$BATS_TEST_TMPDIR/util.out")"
     settle
 }
 
@@ -66,25 +65,35 @@ start_util() {
 # through the link after a click; a click on a list before that ends is
 # undone by the fill.
 settle() {
-    local last= now
+    local last now
+    last=$(idle_mark)
     for _ in $(seq 75); do
         sleep 0.2
-        now="$("$ZAN_BIN/zansim" show | grep 'Requests answered') $(import -window root rgb:- | md5sum)"
+        now=$(idle_mark)
         [ "$now" = "$last" ] && return 0
         last=$now
     done
+    echo "the program did not become idle in 15 s" >&2
     return 1
 }
 
-# The visible window titled $1 that is not $2, once it shows (60 s at most).
+# What changes while the program works: the simulator's request count and
+# the screen.
+idle_mark() {
+    echo "$("$ZAN_BIN/zansim" show | grep 'Requests answered') $(import -window root rgb:- | md5sum)"
+}
+
+# The visible window titled $1 that is not $2, once it shows ($3 s, default
+# 60 s, at most).
 wait_window() {
     local id
-    for _ in $(seq 300); do
+    for _ in $(seq $((${3:-60} * 5))); do
         for id in $(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null); do
             [ "$id" != "${2:-}" ] && { echo "$id"; return 0; }
         done
         sleep 0.2
     done
+    echo "no window \"$1\" showed in ${3:-60} s" >&2
     return 1
 }
 
@@ -142,6 +151,7 @@ press() {
         xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || { settle; return; }
         sleep 0.1
     done
+    echo "window $1 did not close on key $2" >&2
     return 1
 }
 
@@ -169,19 +179,43 @@ eventually_for() {
     "$@"
 }
 
-# Presses SET on "Setup Global HS" until HDD$1 is a spare. On a loaded
-# machine a click may be lost: one on the button is given again, and one on
-# the row (whose mark a click toggles) only when a press changed nothing.
-set_spare_mark() {
-    for _ in 1 2 3; do
-        page_at 360 233
-        eventually_for 5 adapter_has "^  $1     good        Spare Use " && return 0
-        page_at 360 233
-        eventually_for 5 adapter_has "^  $1     good        Spare Use " && return 0
-        row_at 105 "$1" 411
-    done
+# Ends the test with message $1 and the adapter's state.
+fail() {
+    echo "$1" >&2
     adapter_state >&2
     return 1
+}
+
+# A checksum of how row $2 of the list whose first row is at $1 (column at
+# $3) looks on the screen.
+row_look() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$main")"
+    import -window root -crop "160x8+$((X + $3 - 40))+$((Y + ($1 + 15 * $2) * (HEIGHT - 25) / 525 - 4))" rgb:- | md5sum
+}
+
+# Clicks row $2 of the list at $1 (column at $3) until the row shows its new
+# mark: on a loaded machine a click may be lost, or undone by a page fill
+# that ends after it.
+mark_row() {
+    local before
+    before=$(row_look "$@")
+    for _ in 1 2 3; do
+        row_at "$1" "$2" "$3"
+        [ "$(row_look "$@")" != "$before" ] && return 0
+    done
+    fail "row $2 of the list at $1 shows no mark after three clicks"
+}
+
+# Presses the page's button at $1,$2 dialog units until the window titled
+# $3 opens (a lost click is given again); prints the window.
+press_for_window() {
+    local window
+    for _ in 1 2 3; do
+        page_at "$1" "$2"
+        window=$(wait_window "$3" "$main" 5) && { echo "$window"; return 0; }
+    done
+    fail "the button at $1,$2 opened no window \"$3\""
 }
 
 # Whether the adapter's state has a line matching $1.
@@ -193,7 +227,7 @@ adapter_state() {
     "$ZAN_BIN/zansim" show | sed -n '/^Adapter on port 2/,/^$/p' | grep -v -e 'Requests answered'
 }
 
-@test "English: six pages and the dialogs; delete, create, spare, check and firmware change the adapter as zancli does" {
+@test "English: six pages and the dialogs; delete, create, spares, check and firmware change the adapter as zancli does" {
     start_util
     shot "$main" en-page0-view
     row_at 163 0 150 --repeat 2 --delay 100 1         # LD0: its information dialog
@@ -209,7 +243,7 @@ adapter_state() {
     answer 'Delete Logical Drive' Return en-box-delete
     answer 'Delete Logical Drive' Return
     answer 'Delete Logical Drive' Return
-    eventually adapter_has '^  0     good        Fresh '
+    eventually adapter_has '^  0     good        Fresh ' || fail "LD0 was not deleted"
 
     # RAID 5 from the three free drives of the same size, HDD0, HDD1, HDD6.
     tab 1
@@ -225,20 +259,28 @@ adapter_state() {
     timeout 5 xdotool windowfocus --sync "$setup"
     xdotool key Return
     answer 'Create Logical Drive' Return en-box-creating
-    eventually adapter_has '^  0         RAID5  good         280028  128k   0 1 6 '
+    eventually adapter_has '^  0         RAID5  good         280028  128k   0 1 6 ' || fail "the RAID 5 was not created"
 
-    # HDD7 becomes a global spare (the controller has one: one more is allowed).
+    # HDD7 becomes a global spare (the controller has one: one more is
+    # allowed), and HDD5 is released after the question about LD1, which
+    # relies on the global spares.
     tab 3
-    row_at 105 7 411
+    mark_row 105 7 411
+    mark_row 105 5 411
     shot "$main" en-page3-spares
-    set_spare_mark 7
+    box=$(press_for_window 360 233 'Setup Global HS')
+    shot "$box" en-box-release
+    press "$box" Return
+    eventually adapter_has '^  7     good        Spare No Use ' || fail "HDD7 did not become a spare"
+    eventually adapter_has '^  5     good        Fresh ' || fail "HDD5 was not released"
 
     # A consistency check of the new LD0; the stopped clock holds it at 0%.
     tab 5
     row_at 105 0
     page_at 127 233
     shot "$main" en-page5-maintain
-    eventually adapter_has '^  0         RAID5  good         280028  128k   0 1 6              -          check       0% '
+    eventually adapter_has '^  0         RAID5  good         280028  128k   0 1 6              -          check       0% ' ||
+        fail "the consistency check did not start"
     tab 4
     shot "$main" en-page4-restore
 
@@ -259,24 +301,31 @@ adapter_state() {
     echo y | "$ZAN_BIN/zancli" -CfgLDDel -L0 -a0 >/dev/null
     echo y | "$ZAN_BIN/zancli" -CfgLDAdd '-R5[0:0,0:1,0:6]' -WT -RA -a0 >/dev/null
     echo y | "$ZAN_BIN/zancli" -PDHSP -Set '-PhysDrv[0:7]' -a0 >/dev/null
+    echo y | "$ZAN_BIN/zancli" -PDHSP -Rmv '-PhysDrv[0:5]' -a0 >/dev/null
     echo y | "$ZAN_BIN/zancli" -LDCC -Start -L0 -a0 >/dev/null
-    [ "$(adapter_state)" = "$gui_state" ]
-    [ "$("$ZAN_BIN/zancli" -LDInfo -L0 -a0)" = "$gui_ld" ]
+    [ "$(adapter_state)" = "$gui_state" ] || fail "zancli's adapter differs from the utility's:
+$gui_state"
+    [ "$("$ZAN_BIN/zancli" -LDInfo -L0 -a0)" = "$gui_ld" ] || fail "zancli's LD0 differs from the utility's: $gui_ld"
     export ZAN_ROOT="$BATS_TEST_TMPDIR/root"
 
-    # Firmware 1.30 from the adapter dialog, with the progress bar, into the
-    # bank that starts next.
+    # Firmware 1.30 from the adapter dialog, the image chosen with the
+    # file-open dialog, with the progress bar, into the bank that starts next.
     "$ZAN_BIN/zansim" image write "$BATS_TEST_TMPDIR/new.img" --revision 1.30 >/dev/null
     adapter=$(open_from_page 397 19 'adapter Information')
-    click_in "$adapter" $((4 + 117 * 7 / 4)) $((23 + 202 * 7 / 4))
+    click_in "$adapter" $((4 + 237 * 7 / 4)) $((23 + 202 * 7 / 4))
+    picker=$(wait_window 'Select the update file' "$main") || fail "the file-open dialog did not open"
+    shot "$picker" en-dialog-browse
+    timeout 5 xdotool windowfocus --sync "$picker"
     xdotool type --delay 10 "$("$WINE" winepath -w "$BATS_TEST_TMPDIR/new.img" | tr -d '\r')"
+    press "$picker" Return
+    # The update button opens the update information of the path box's file.
     click_in "$adapter" $((4 + 269 * 7 / 4)) $((23 + 202 * 7 / 4))
-    info=$(wait_window 'Update Information' "$main")
+    info=$(wait_window 'Update Information' "$main") || fail "the path box holds no image path"
     shot "$info" en-dialog-update-info
     press "$info" Return
     answer 'Update Information' Return en-box-update-done
     shot "$adapter" en-dialog-adapter
-    adapter_has 'bank 2 1.30 good, starts from bank 2'
+    adapter_has 'bank 2 1.30 good, starts from bank 2' || fail "the firmware was not written"
     press "$adapter" Escape
 
     # CLOSE ends the program with 1.
