@@ -155,6 +155,22 @@ press() {
     return 1
 }
 
+# Types a letter at the end of the path box of adapter dialog $1 without
+# waiting for the program to be idle, and waits (5 s at most) until the box
+# on the screen changes.
+path_box_typed() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW before
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    local crop="367x22+$((X + 25))+$((Y + 366))"
+    before=$(import -window root -crop "$crop" rgb:- | md5sum)
+    xdotool mousemove $((X + 4 + 117 * 7 / 4)) $((Y + 23 + 202 * 7 / 4)) click 1 key End type x
+    for _ in $(seq 25); do
+        [ "$(import -window root -crop "$crop" rgb:- | md5sum)" != "$before" ] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
 # Answers the message box titled $1 with key $2 (Return: OK), after its
 # screenshot $3 when given.
 answer() {
@@ -310,7 +326,8 @@ $gui_state"
 
     # Firmware 1.30 from the adapter dialog, the image chosen with the
     # file-open dialog, with the progress bar, into the bank that starts next.
-    "$ZAN_BIN/zansim" image write "$BATS_TEST_TMPDIR/new.img" --revision 1.30 >/dev/null
+    # 2 MiB: the download lasts some seconds through the link.
+    "$ZAN_BIN/zansim" image write "$BATS_TEST_TMPDIR/new.img" --revision 1.30 --length 2097152 >/dev/null
     adapter=$(open_from_page 397 19 'adapter Information')
     click_in "$adapter" $((4 + 237 * 7 / 4)) $((23 + 202 * 7 / 4))
     picker=$(wait_window 'Select the update file' "$main") || fail "the file-open dialog did not open"
@@ -322,7 +339,14 @@ $gui_state"
     click_in "$adapter" $((4 + 269 * 7 / 4)) $((23 + 202 * 7 / 4))
     info=$(wait_window 'Update Information' "$main") || fail "the path box holds no image path"
     shot "$info" en-dialog-update-info
-    press "$info" Return
+    timeout 5 xdotool windowfocus --sync "$info"
+    xdotool key Return
+    # The download runs in a worker thread: while the adapter is still being
+    # written, the dialog takes typing into its path box (the one control
+    # left enabled) and shows it.
+    path_box_typed "$adapter" || fail "the dialog did not take typing during the update"
+    adapter_has 'bank 2 1.30 good' && fail "the update ended before the typing showed: no proof of a worker"
+    xdotool key BackSpace
     answer 'Update Information' Return en-box-update-done
     shot "$adapter" en-dialog-adapter
     adapter_has 'bank 2 1.30 good, starts from bank 2' || fail "the firmware was not written"
