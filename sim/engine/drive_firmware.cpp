@@ -26,13 +26,6 @@ void drop_download(physical_drive& d)
     d.download_revision.clear();
 }
 
-std::uint32_t byte_sum(std::span<const std::uint8_t> bytes)
-{
-    std::uint32_t sum = 0;
-    for (std::uint8_t b : bytes) sum += b;
-    return sum;
-}
-
 bool printable(std::span<const std::uint8_t> text)
 {
     return std::all_of(text.begin(), text.end(), [](std::uint8_t c) { return c >= 0x20 && c <= 0x7E; });

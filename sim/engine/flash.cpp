@@ -48,13 +48,6 @@ void drop_download(adapter& a)
     a.flash_revision.clear();
 }
 
-std::uint32_t byte_sum(std::span<const std::uint8_t> bytes)
-{
-    std::uint32_t sum = 0;
-    for (std::uint8_t b : bytes) sum += b;
-    return sum;
-}
-
 // The first piece opens a download: it must hold the inner header. The
 // running sum starts at minus the announced checksum, so a complete image
 // adds up to zero.
