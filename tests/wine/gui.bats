@@ -97,6 +97,20 @@ wait_window() {
     return 1
 }
 
+# Waits (10 s at most) until the main window is the only one on the screen:
+# Wine takes an ended dialog off the screen some time after it closed, and
+# a click meant for the main window would land on it and be lost.
+alone() {
+    local shown
+    for _ in $(seq 50); do
+        shown=$(xdotool search --onlyvisible --name . 2>/dev/null)
+        [ "$shown" = "$main" ] && return 0
+        sleep 0.2
+    done
+    echo "still on the screen over the main window: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null)" >&2
+    return 1
+}
+
 # Clicks at $2,$3 pixels in window $1; further arguments go to xdotool click.
 click_in() {
     local window=$1 x=$2 y=$3 X Y WIDTH HEIGHT SCREEN
@@ -113,6 +127,7 @@ click_in() {
 # with the dialog font.
 at() {
     local HEIGHT X Y WIDTH SCREEN WINDOW
+    alone
     eval "$(xdotool getwindowgeometry --shell "$main")"
     click_in "$main" "$1" $(($2 * (HEIGHT - 25) / 525)) "${@:3}"
 }
@@ -212,15 +227,28 @@ row_look() {
 
 # Clicks row $2 of the list at $1 (column at $3) until the row shows its new
 # mark: on a loaded machine a click may be lost, or undone by a page fill
-# that ends after it.
+# that ends after it. The look also changes with the selection, so a click
+# is given again only when the row has not changed for 5 s: a click that is
+# merely slow would otherwise be given twice and take its own mark away.
 mark_row() {
     local before
     before=$(row_look "$@")
     for _ in 1 2 3; do
         row_at "$1" "$2" "$3"
-        [ "$(row_look "$@")" != "$before" ] && return 0
+        row_changed "$before" "$@" && settle && [ "$(row_look "$@")" != "$before" ] && return 0
     done
     fail "row $2 of the list at $1 shows no mark after three clicks"
+}
+
+# Whether the row ($2-$4 as for row_look) looks other than $1 within 5 s.
+row_changed() {
+    local before=$1
+    shift
+    for _ in $(seq 25); do
+        [ "$(row_look "$@")" != "$before" ] && return 0
+        sleep 0.2
+    done
+    return 1
 }
 
 # Presses the page's button at $1,$2 dialog units until the window titled
@@ -263,9 +291,9 @@ adapter_state() {
 
     # RAID 5 from the three free drives of the same size, HDD0, HDD1, HDD6.
     tab 1
-    row_at 105 0 411
-    row_at 105 1 411
-    row_at 105 6 411
+    mark_row 105 0 411
+    mark_row 105 1 411
+    mark_row 105 6 411
     page_at 50 55
     xdotool key Down Return
     shot "$main" en-page1-create
