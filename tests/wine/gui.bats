@@ -225,42 +225,19 @@ row_look() {
     import -window root -crop "160x8+$((X + $3 - 40))+$((Y + ($1 + 15 * $2) * (HEIGHT - 25) / 525 - 4))" rgb:- | md5sum
 }
 
-# Clicks row $2 of the list at $1 (column at $3) until the row shows its new
-# mark: on a loaded machine a click may be lost, or undone by a page fill
-# that ends after it. The look also changes with the selection, so a click
-# is given again only when the row has not changed for 5 s: a click that is
-# merely slow would otherwise be given twice and take its own mark away.
+# Clicks row $2 of the list at $1 (column at $3) and checks that the row
+# shows its new mark within 5 s and keeps it once the program is idle (a
+# page fill that ended after the click would undo it).
 mark_row() {
     local before
     before=$(row_look "$@")
-    for _ in 1 2 3; do
-        row_at "$1" "$2" "$3"
-        row_changed "$before" "$@" && settle && [ "$(row_look "$@")" != "$before" ] && return 0
-    done
-    fail "row $2 of the list at $1 shows no mark after three clicks"
+    row_at "$1" "$2" "$3"
+    eventually_for 5 row_differs "$before" "$@" && settle && row_differs "$before" "$@" ||
+        fail "row $2 of the list at $1 shows no mark"
 }
 
-# Whether the row ($2-$4 as for row_look) looks other than $1 within 5 s.
-row_changed() {
-    local before=$1
-    shift
-    for _ in $(seq 25); do
-        [ "$(row_look "$@")" != "$before" ] && return 0
-        sleep 0.2
-    done
-    return 1
-}
-
-# Presses the page's button at $1,$2 dialog units until the window titled
-# $3 opens (a lost click is given again); prints the window.
-press_for_window() {
-    local window
-    for _ in 1 2 3; do
-        page_at "$1" "$2"
-        window=$(wait_window "$3" "$main" 5) && { echo "$window"; return 0; }
-    done
-    fail "the button at $1,$2 opened no window \"$3\""
-}
+# Whether the row ($2-$4 as for row_look) looks other than $1.
+row_differs() { [ "$(row_look "${@:2}")" != "$1" ]; }
 
 # Whether the adapter's state has a line matching $1.
 adapter_has() { adapter_state | grep -q "$1"; }
@@ -312,7 +289,7 @@ adapter_state() {
     mark_row 105 7 411
     mark_row 105 5 411
     shot "$main" en-page3-spares
-    box=$(press_for_window 360 233 'Setup Global HS')
+    box=$(open_from_page 360 233 'Setup Global HS')
     shot "$box" en-box-release
     press "$box" Return
     eventually adapter_has '^  7     good        Spare No Use ' || fail "HDD7 did not become a spare"
